@@ -1,0 +1,40 @@
+// The capture store: the buffer of back-to-back capture records and the
+// fixed index that gives direct access to the n-th record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Layout of one record in the buffer.
+namespace CaptureRecord {
+inline constexpr std::size_t kLengthOffset = 0;
+inline constexpr std::size_t kPortTagOffset = 1;
+inline constexpr std::size_t kLabelOffset = 2;
+inline constexpr std::size_t kLabelSize = 8;
+inline constexpr std::size_t kDataOffset = 10;
+inline constexpr std::size_t kHeaderSize = 10;
+inline constexpr std::size_t kMaxDataBytes = 16;
+}  // namespace CaptureRecord
+
+struct RecordSlot {
+  std::uint8_t* record;
+  std::int32_t complete;
+};
+
+inline constexpr std::int32_t kRecordIndexSlots = 1 << 20;  // 1,048,576
+inline constexpr std::size_t kBytesPerMiB = 1024 * 1024;
+// Default buffer size used when a requested size cannot be allocated at start.
+inline constexpr std::int32_t kDefaultMemSizeMB = 2;
+
+extern RecordSlot RecordIndex[kRecordIndexSlots];
+
+// Size in bytes of the buffer in use (memSizeMBLoaded MiB once allocated).
+std::size_t captureBufferBytes();
+
+void allocateCaptureStore();
+void appendChunk(int port, const std::uint8_t* bytes, int n);
+void rebuildRecordIndex();
+
+// Puts every piece of process-wide state back to its process-start value:
+// MonitorState, the record index and the capture buffer. For tests.
+void resetProcessState();

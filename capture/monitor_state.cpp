@@ -1,0 +1,3 @@
+#include "capture/monitor_state.h"
+
+MonitorState monitorState;

@@ -1,0 +1,3 @@
+#include "platform/framework/ccmdtarget.h"
+
+BOOL CCmdTarget::OnCmdMsg(UINT /*id*/) { return FALSE; }

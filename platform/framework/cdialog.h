@@ -2,14 +2,17 @@
 #pragma once
 
 #include "platform/framework/cwnd.h"
+#include "platform/framework/dialog_template.h"
 
 class CDataExchange;
 
 class CDialog : public CWnd {
  public:
-  CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent) {}
+  CDialog(const platform::DialogTemplate& dialogTemplate, CWnd* parent)
+      : m_template(&dialogTemplate), m_pParentWnd(parent) {}
 
-  UINT GetTemplateId() const { return m_templateId; }
+  const platform::DialogTemplate& GetTemplate() const { return *m_template; }
+  UINT GetTemplateId() const { return m_template->id; }
   CWnd* GetParentWnd() const { return m_pParentWnd; }
 
   // Runs the dialog modally; returns IDOK, IDCANCEL or the EndDialog result.
@@ -29,6 +32,6 @@ class CDialog : public CWnd {
   virtual void DoDataExchange(CDataExchange* /*dx*/) {}
 
  private:
-  UINT m_templateId;
+  const platform::DialogTemplate* m_template;
   CWnd* m_pParentWnd;
 };

@@ -25,16 +25,23 @@ inline constexpr std::int32_t kRecordIndexSlots = 1 << 20;  // 1,048,576
 inline constexpr std::size_t kBytesPerMiB = 1024 * 1024;
 // Default buffer size used when a requested size cannot be allocated at start.
 inline constexpr std::int32_t kDefaultMemSizeMB = 2;
+// The most one read of a port hands to appendChunk.
+inline constexpr int kMaxChunkBytes = 256;
 
 extern RecordSlot RecordIndex[kRecordIndexSlots];
 
-// Size in bytes of the buffer in use (memSizeMBLoaded MiB once allocated).
+// Size in bytes of the buffer in use (memSizeMBLoaded MiB once allocated,
+// 0 before the first allocation).
 std::size_t captureBufferBytes();
 
 void allocateCaptureStore();
 void appendChunk(int port, const std::uint8_t* bytes, int n);
 void rebuildRecordIndex();
 
+// The length byte of the record that slot points at; 0 for a slot outside
+// the index or one that points nowhere yet.
+int recordLengthByte(std::int32_t slot);
+
 // Puts every piece of process-wide state back to its process-start value:
-// MonitorState, the record index and the capture buffer. For tests.
+// MonitorState, the record index, the capture buffer and the caret. For tests.
 void resetProcessState();

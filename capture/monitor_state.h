@@ -31,6 +31,10 @@ struct MonitorState {
   // data silently. Cleared when the store is reset.
   std::int32_t storeOverflowed = 0;
 
+  // 1 while the "store full" notice is on screen. Ticks keep arriving inside
+  // its message loop; they must not open a second notice.
+  std::int32_t bufferFullNoticeOpen = 0;
+
   // Per-port state of the serial ports; index 0 is port A, 1 is port B.
   // The encoded parts each hold one table index already shifted into its
   // place in the LineSettingsWord.
@@ -38,8 +42,7 @@ struct MonitorState {
   std::int32_t dataBitsPart[2] = {0, 0};
   std::int32_t stopBitsPart[2] = {0, 0};
   std::int32_t parityPart[2] = {0, 0};
-  platform::CommHandle portHandle[2] = {platform::kInvalidCommHandle,
-                                        platform::kInvalidCommHandle};
+  platform::CommHandle portHandle[2] = {platform::kInvalidCommHandle, platform::kInvalidCommHandle};
 };
 
 extern MonitorState monitorState;

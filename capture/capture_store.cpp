@@ -1,0 +1,178 @@
+#include "capture/capture_store.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "capture/monitor_state.h"
+#include "platform/framework/cwnd.h"
+
+RecordSlot RecordIndex[kRecordIndexSlots];
+
+namespace {
+
+struct FreeDeleter {
+  void operator()(std::uint8_t* block) const { std::free(block); }
+};
+using Block = std::unique_ptr<std::uint8_t, FreeDeleter>;
+
+// The buffer the store owns, and its size in bytes. The size is kept beside
+// the block so that no walk or write depends on a setting that may have moved
+// ahead of the buffer in use.
+struct OwnedBuffer {
+  Block block;
+  std::size_t bytes = 0;
+};
+OwnedBuffer ownedBuffer;
+
+// A zero-filled block of sizeMB MiB, or none when that size is not one that
+// can be allocated.
+Block allocateZeroed(std::int32_t sizeMB) {
+  if (sizeMB < 1) return nullptr;
+  const auto mib = static_cast<std::size_t>(sizeMB);
+  if (mib > std::numeric_limits<std::size_t>::max() / kBytesPerMiB) return nullptr;
+  return Block(static_cast<std::uint8_t*>(std::calloc(mib * kBytesPerMiB, 1)));
+}
+
+void clearIndexFlags() {
+  for (auto& slot : RecordIndex) slot.complete = 0;
+}
+
+}  // namespace
+
+std::size_t captureBufferBytes() { return ownedBuffer.bytes; }
+
+void allocateCaptureStore() {
+  MonitorState& s = monitorState;
+  s.caretCol = 0;
+  s.caretRow = 0;
+  s.pollSeq = 0;
+  s.recordCount = 0;
+  s.lastChunkLen = 0;
+  s.topRow = 0;
+  s.newData = 0;
+  s.connected = 0;
+  s.storeOverflowed = 0;
+
+  // The new block is obtained before the old one is released, so that a
+  // failed allocation leaves the store with the buffer it had.
+  bool fellBack = false;
+  Block fresh = allocateZeroed(s.memSizeMB);
+  std::int32_t sizeMB = s.memSizeMB;
+  if (!fresh) {
+    fellBack = true;
+    if (ownedBuffer.block) {
+      sizeMB = static_cast<std::int32_t>(ownedBuffer.bytes / kBytesPerMiB);
+      std::memset(ownedBuffer.block.get(), 0, ownedBuffer.bytes);
+    } else {
+      sizeMB = kDefaultMemSizeMB;
+      fresh = allocateZeroed(sizeMB);
+    }
+  }
+  if (fresh) {
+    ownedBuffer.block = std::move(fresh);
+    ownedBuffer.bytes = static_cast<std::size_t>(sizeMB) * kBytesPerMiB;
+  }
+
+  if (!ownedBuffer.block) {
+    // Not even the default size could be had: there is nothing to capture into.
+    s.bufferStart = nullptr;
+    s.writePos = nullptr;
+    ShowMessageBox(platform::kNoWindow, "Can not allocate Receive Buffer", "Error", MB_OK);
+    AfxExitProcess(1);
+  }
+
+  s.bufferStart = ownedBuffer.block.get();
+  s.writePos = s.bufferStart;
+  clearIndexFlags();
+  RecordIndex[0].record = s.bufferStart;
+
+  if (fellBack) {
+    // The settings follow the buffer actually in use, so that a later size
+    // comparison and every walk are bounded by it.
+    s.memSizeMB = sizeMB;
+    s.memSizeMBLoaded = sizeMB;
+    // Shown last: ticks arrive inside the box's loop and find a sound store.
+    ShowMessageBox(platform::kNoWindow, "Can not allocate Receive Buffer", "Error", MB_OK);
+  }
+}
+
+void appendChunk(int port, const std::uint8_t* bytes, int n) {
+  MonitorState& s = monitorState;
+  if (bytes == nullptr || n < 1) return;
+  // Once a record did not fit, nothing more is stored until the next reset,
+  // so the capture stays an unbroken prefix of what arrived.
+  if (s.storeOverflowed != 0 || s.bufferStart == nullptr) {
+    s.storeOverflowed = 1;
+    return;
+  }
+
+  char formatted[16];
+  std::snprintf(formatted, sizeof formatted, "%06d: ", s.pollSeq);
+  const std::uint8_t* const bufferEnd = s.bufferStart + ownedBuffer.bytes;
+  const auto tag = static_cast<std::uint8_t>(port + 1);
+
+  int consumed = 0;
+  while (consumed < n) {
+    const int m = n - consumed < 16 ? n - consumed : 16;
+    const auto recordBytes = static_cast<std::size_t>(m) + CaptureRecord::kHeaderSize;
+    if (s.recordCount >= kRecordIndexSlots ||
+        static_cast<std::size_t>(bufferEnd - s.writePos) < recordBytes) {
+      s.storeOverflowed = 1;
+      return;
+    }
+    s.lastChunkLen = m;
+    std::uint8_t* at = s.writePos;
+    RecordIndex[s.recordCount].record = at;
+    at[CaptureRecord::kLengthOffset] = static_cast<std::uint8_t>(m);
+    at[CaptureRecord::kPortTagOffset] = tag;
+    std::memcpy(at + CaptureRecord::kLabelOffset, formatted, CaptureRecord::kLabelSize);
+    std::memcpy(at + CaptureRecord::kDataOffset, bytes + consumed, static_cast<std::size_t>(m));
+    s.writePos = at + recordBytes;
+    RecordIndex[s.recordCount].complete = 1;
+    ++s.recordCount;
+    if (s.recordCount < kRecordIndexSlots) RecordIndex[s.recordCount].complete = 0;
+    s.newData = 1;
+    consumed += m;
+  }
+}
+
+void rebuildRecordIndex() {
+  MonitorState& s = monitorState;
+  clearIndexFlags();
+  s.recordCount = 0;
+  std::uint8_t* p = s.bufferStart;
+  s.writePos = p;
+  if (p == nullptr) return;
+  const std::uint8_t* const end = s.bufferStart + ownedBuffer.bytes;
+
+  // The walk ends at a zero length byte, at a length byte of 128 or more
+  // (which no append writes), at a record the buffer's end cuts short, and
+  // when the index is full. The records found before that stay.
+  while (s.recordCount < kRecordIndexSlots && p < end) {
+    const std::uint8_t length = *p;
+    if (length == 0 || length >= 128) break;
+    const auto recordBytes = static_cast<std::size_t>(length) + CaptureRecord::kHeaderSize;
+    if (static_cast<std::size_t>(end - p) < recordBytes) break;
+    RecordIndex[s.recordCount].record = p;
+    RecordIndex[s.recordCount].complete = 1;
+    ++s.recordCount;
+    p += recordBytes;
+    s.writePos = p;
+  }
+}
+
+int recordLengthByte(std::int32_t slot) {
+  if (slot < 0 || slot >= kRecordIndexSlots) return 0;
+  const std::uint8_t* record = RecordIndex[slot].record;
+  return record != nullptr ? record[CaptureRecord::kLengthOffset] : 0;
+}
+
+void resetProcessState() {
+  monitorState = MonitorState{};
+  for (auto& slot : RecordIndex) slot = RecordSlot{nullptr, 0};
+  ownedBuffer = OwnedBuffer{};
+  resetCaretForTests();
+}

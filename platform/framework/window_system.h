@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/framework/icon_image.h"
 #include "platform/framework/wintypes.h"
 
 class CWnd;
@@ -104,6 +105,9 @@ class WindowSystem {
   virtual void setMenu(WindowHandle frame, CMenu* menu) = 0;
   virtual void setAccelerators(WindowHandle frame, const std::vector<ACCEL>& table) = 0;
   virtual void dragAcceptFiles(WindowHandle frame, bool accept) = 0;
+  // The frame's icon, every size it comes in; a platform without window
+  // icons ignores it.
+  virtual void setWindowIcon(WindowHandle /*frame*/, const std::vector<IconImage>& /*images*/) {}
 
   // Timers per (window, id). Setting an id that runs replaces it.
   virtual bool setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) = 0;

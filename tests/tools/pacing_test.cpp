@@ -1,0 +1,80 @@
+#include "tools/line_simulator/pacing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using linesim::bytesDueAfter;
+using linesim::timeForBytes;
+
+TEST(Pacing, BytesDueFollowTenBitsAByte) {
+  EXPECT_EQ(bytesDueAfter(1s, 256000), 25600u);
+  EXPECT_EQ(bytesDueAfter(10ms, 256000), 256u);
+  EXPECT_EQ(bytesDueAfter(1ms, 256000), 25u);  // 25.6 whole bytes
+  EXPECT_EQ(bytesDueAfter(1s, 115200), 11520u);
+  EXPECT_EQ(bytesDueAfter(1s, 110), 11u);
+  EXPECT_EQ(bytesDueAfter(0ns, 256000), 0u);
+  EXPECT_EQ(bytesDueAfter(-5ms, 256000), 0u);
+  // Long runs stay exact: a day at 256000 and a year at 9600 baud.
+  EXPECT_EQ(bytesDueAfter(24h, 256000), 2'211'840'000u);
+  EXPECT_EQ(bytesDueAfter(24h * 365, 9600), 30'274'560'000u);
+}
+
+TEST(Pacing, TimeForBytesIsTheExactInverse) {
+  for (std::uint32_t baud : {110u, 9600u, 14400u, 115200u, 128000u, 256000u}) {
+    for (std::uint64_t n : {1ull, 2ull, 3ull, 255ull, 25601ull, 1'000'003ull}) {
+      const auto t = timeForBytes(n, baud);
+      EXPECT_EQ(bytesDueAfter(t, baud), n) << baud << " " << n;
+      EXPECT_EQ(bytesDueAfter(t - 1ns, baud), n - 1) << baud << " " << n;
+    }
+  }
+  EXPECT_EQ(timeForBytes(25600, 256000), 1s);
+}
+
+using Clock = linesim::UartPacer::Clock;
+
+TEST(UartPacer, SendsExactlyTheRateInSmallSlices) {
+  linesim::UartPacer pacer(256000);
+  const Clock::time_point start{};
+  pacer.restart(start);
+  std::size_t largest = 0;
+  for (int ms = 1; ms <= 1000; ++ms) {
+    const std::size_t n = pacer.allowance(start + std::chrono::milliseconds(ms));
+    largest = std::max(largest, n);
+    pacer.consumed(n);
+  }
+  EXPECT_EQ(pacer.sent(), 25600u);
+  EXPECT_LE(largest, 26u);
+}
+
+TEST(UartPacer, CarriesUnsentBytesAndCapsABacklog) {
+  linesim::UartPacer pacer(256000);
+  const Clock::time_point start{};
+  pacer.restart(start);
+  EXPECT_EQ(pacer.allowance(start + 2ms), 51u);
+  pacer.consumed(20);  // the queue took only part of it
+  EXPECT_EQ(pacer.allowance(start + 2ms), 31u);
+  pacer.consumed(31);
+
+  // Held off for a second: one burst of about 8 ms, then the normal rate from there on.
+  const auto late = start + 1002ms;
+  EXPECT_EQ(pacer.allowance(late), pacer.burstLimit());
+  EXPECT_EQ(pacer.burstLimit(), 205u);
+  pacer.consumed(pacer.burstLimit());
+  EXPECT_EQ(pacer.allowance(late), 0u);
+  EXPECT_EQ(pacer.allowance(late + 10ms), 256u);
+}
+
+TEST(UartPacer, RestartForgetsTheIdleTimeBetweenFrames) {
+  linesim::UartPacer pacer(9600);
+  const Clock::time_point start{};
+  pacer.restart(start);
+  pacer.consumed(pacer.allowance(start + 10ms));
+  EXPECT_EQ(pacer.sent(), 9u);
+  pacer.restart(start + 500ms);  // a pause, then the next frame
+  EXPECT_EQ(pacer.allowance(start + 500ms), 0u);
+  EXPECT_EQ(pacer.allowance(start + 505ms), 4u);
+}
+
+}  // namespace

@@ -24,9 +24,13 @@ BOOL CFont::DeleteObject() {
 CDC::CDC(CWnd* wnd, platform::DrawKind kind)
     : surface_(&platform::windowSystem().beginDraw(wnd->m_hWnd, kind)) {}
 
-CDC::~CDC() { platform::windowSystem().endDraw(*surface_); }
+CDC::~CDC() {
+  if (surface_ != nullptr) platform::windowSystem().endDraw(*surface_);
+}
 
-void CDC::FillSolidRect(const CRect& rect, COLORREF color) { surface_->fillSolidRect(rect, color); }
+void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
+  if (surface_ != nullptr) surface_->fillSolidRect(rect, color);
+}
 
 CFont* CDC::SelectObject(CFont* font) {
   CFont* previous = font_;
@@ -41,7 +45,7 @@ COLORREF CDC::SetTextColor(COLORREF color) {
 }
 
 BOOL CDC::ExtTextOut(int x, int y, const char* text, int count) {
-  if (count <= 0) return TRUE;
+  if (count <= 0 || surface_ == nullptr) return TRUE;
   static const platform::LogFont systemFont{};
   const platform::LogFont& font = font_ != nullptr ? font_->logFont() : systemFont;
   surface_->textOut(x, y, textColor_, font, reinterpret_cast<const BYTE*>(text), count);

@@ -40,6 +40,8 @@ class CDC {
 
  protected:
   CDC(CWnd* wnd, platform::DrawKind kind);
+  // A context without a surface: colours can be set on it, nothing is drawn.
+  CDC() : surface_(nullptr) {}
 
  private:
   platform::DrawSurface* surface_;

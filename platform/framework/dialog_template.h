@@ -23,7 +23,7 @@ enum class ControlKind {
 struct ControlTemplate {
   int id = -1;  // -1: no id (IDC_STATIC)
   ControlKind kind = ControlKind::Label;
-  std::string caption;
+  std::string caption{};
   int x = 0;
   int y = 0;
   int cx = 0;
@@ -34,16 +34,18 @@ struct ControlTemplate {
   bool noPrefix = false;        // no mnemonic processing of '&'
   bool centerVertically = false;
   int iconId = 0;               // for ControlKind::Icon
+  // For ControlKind::ComboBox: the list the dialog's initialisation fills in.
+  std::vector<std::string> listItems{};
 };
 
 struct DialogTemplate {
   UINT id = 0;
-  std::string caption;
-  std::string fontName;
+  std::string caption{};
+  std::string fontName{};
   int pointSize = 8;
   int cx = 0;
   int cy = 0;
-  std::vector<ControlTemplate> controls;
+  std::vector<ControlTemplate> controls{};
 };
 
 }  // namespace platform

@@ -148,8 +148,17 @@ int HeadlessWindowSystem::runModalDialog(CDialog& dialog) {
     return -1;
   }
   dialogResults_.erase(&dialog);
-  dialog.OnInitDialog();
-  if (dialogHandler_) dialogHandler_(dialog);
+  openDialogs_.push_back(&dialog);
+  struct Closing {
+    std::vector<CDialog*>& open;
+    ~Closing() { open.pop_back(); }
+  } closing{openDialogs_};
+  dialog.SetWindowText(dialog.GetTemplate().caption);
+  dialog.CreateControls();
+  dialog.DispatchInitDialog();
+  // The test's handler is the dialog's message loop: it acts as the user
+  // and may let time pass. A dialog ended during its initialisation runs no loop.
+  if (dialogHandler_ && !dialogResults_.contains(&dialog)) dialogHandler_(dialog);
   int result = IDCANCEL;
   if (auto it = dialogResults_.find(&dialog); it != dialogResults_.end()) {
     result = it->second;
@@ -161,6 +170,10 @@ int HeadlessWindowSystem::runModalDialog(CDialog& dialog) {
 
 void HeadlessWindowSystem::endModalDialog(CDialog& dialog, int result) {
   dialogResults_[&dialog] = result;
+}
+
+bool HeadlessWindowSystem::dialogEnded(const CDialog& dialog) const {
+  return dialogResults_.contains(&dialog);
 }
 
 bool HeadlessWindowSystem::runFileDialog(platform::FileDialogRequest& request) {
@@ -254,6 +267,7 @@ void HeadlessWindowSystem::reset() {
   caret_ = {};
   caretHistory_.clear();
   dialogResults_.clear();
+  openDialogs_.clear();
   quitCode_.reset();
   exitStatus_.reset();
 }

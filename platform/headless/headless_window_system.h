@@ -102,6 +102,9 @@ class HeadlessWindowSystem final : public platform::WindowSystem {
   const std::vector<platform::MessageBoxRequest>& messageBoxes() const { return messageBoxes_; }
   int openMessageBoxes() const { return openMessageBoxes_; }
   const std::vector<platform::FileDialogRequest>& fileDialogs() const { return fileDialogs_; }
+  // Modal dialogs running now, innermost last; whether one has been ended.
+  const std::vector<CDialog*>& openDialogs() const { return openDialogs_; }
+  bool dialogEnded(const CDialog& dialog) const;
 
   const std::vector<DrawOp>& drawOps() const { return drawOps_; }
   // Text operations only, in drawing order.
@@ -138,7 +141,8 @@ class HeadlessWindowSystem final : public platform::WindowSystem {
   std::vector<Surface*> openSurfaces_;
   platform::CaretState caret_;
   std::vector<platform::CaretState> caretHistory_;
-  std::map<CDialog*, int> dialogResults_;
+  std::map<const CDialog*, int> dialogResults_;
+  std::vector<CDialog*> openDialogs_;
   std::optional<int> quitCode_;
   std::optional<int> exitStatus_;
 };

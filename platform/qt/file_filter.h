@@ -1,0 +1,14 @@
+// File dialog filters: the framework's "desc|pattern|desc|pattern||" form
+// turned into Qt's "desc (pattern);;desc (pattern)" form.
+#pragma once
+
+#include <string>
+
+namespace platform::qt {
+
+// Patterns lose their surrounding blanks; several patterns separated by ';'
+// become one list separated by blanks; "*.*", which matches every name on the
+// original platform, becomes "*" (on this one it would need a dot).
+std::string qtFileFilter(const std::string& frameworkFilter);
+
+}  // namespace platform::qt

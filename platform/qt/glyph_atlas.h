@@ -1,0 +1,31 @@
+// Glyphs of all 256 byte values for one font and text colour, rendered once
+// into one image of 8x18 cells (byte b at x = 8 * b) on the white background
+// of the default device context, so that drawing text is copying cells.
+#pragma once
+
+#include <QImage>
+
+#include "platform/framework/window_system.h"
+
+namespace platform::qt {
+
+inline constexpr int kCellWidth = 8;
+inline constexpr int kCellHeight = 18;
+
+class GlyphAtlas {
+ public:
+  GlyphAtlas(const LogFont& font, COLORREF color);
+
+  // The atlas of a font and colour; made on first use and kept for the
+  // process (the display uses one font in two colours).
+  static const GlyphAtlas& forStyle(const LogFont& font, COLORREF color);
+
+  // RGB32, kCellWidth * 256 by kCellHeight.
+  const QImage& image() const { return image_; }
+  int cellX(BYTE byte) const { return kCellWidth * byte; }
+
+ private:
+  QImage image_;
+};
+
+}  // namespace platform::qt

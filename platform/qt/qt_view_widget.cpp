@@ -1,0 +1,147 @@
+#include "platform/qt/qt_view_widget.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/framework/cwnd.h"
+#include "platform/qt/key_translation.h"
+
+namespace platform::qt {
+namespace {
+
+int displayFrameMs() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const qreal hz = screen != nullptr ? screen->refreshRate() : 60.0;
+  return hz > 1.0 ? std::max(1, static_cast<int>(std::floor(1000.0 / hz))) : 16;
+}
+
+}  // namespace
+
+QtViewWidget::QtViewWidget(CWnd& wnd, QWidget* parent)
+    : QWidget(parent), wnd_(&wnd), frameIntervalMs_(displayFrameMs()) {
+  setFocusPolicy(Qt::StrongFocus);
+  // Every pixel comes from the image: Qt need not clear the background.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  image_ = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+  image_.fill(Qt::white);
+
+  flushTimer_.setSingleShot(true);
+  flushTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&flushTimer_, &QTimer::timeout, this, [this] { flushNow(); });
+  connect(&blinkTimer_, &QTimer::timeout, this, [this] { toggleBlink(); });
+}
+
+void QtViewWidget::invalidate() {
+  paintPending_ = true;
+  scheduleFlush(rect());
+}
+
+void QtViewWidget::drawn(const QRect& touched, DrawKind kind) {
+  if (kind == DrawKind::Paint) paintPending_ = false;  // the paint cycle validates
+  QRegion region(touched);
+  // What is drawn inside a paint is put on the screen by that paint.
+  if (painting_) region -= paintingRegion_;
+  for (const QRect& rect : region) scheduleFlush(rect);
+}
+
+void QtViewWidget::scheduleFlush(const QRect& rect) {
+  if (rect.isEmpty()) return;
+  pendingFlush_ += rect;
+  if (flushTimer_.isActive()) return;
+  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : frameIntervalMs_;
+  flushTimer_.start(static_cast<int>(std::max<qint64>(0, frameIntervalMs_ - since)));
+}
+
+void QtViewWidget::flushNow() {
+  flushTimer_.stop();
+  if (pendingFlush_.isEmpty()) return;
+  update(pendingFlush_);
+  pendingFlush_ = QRegion();
+  sinceFlush_.start();
+  ++flushCount_;
+}
+
+void QtViewWidget::paintEvent(QPaintEvent* event) {
+  if (paintPending_ && wnd_ != nullptr) {
+    // The view's handler draws through its own device contexts into the
+    // image; this paint puts its region on the screen, the rest follows.
+    paintPending_ = false;
+    painting_ = true;
+    paintingRegion_ = event->region();
+    wnd_->DispatchPaint();
+    painting_ = false;
+  }
+  QPainter painter(this);
+  for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image_, rect);
+  const QRect caret = shownCaretRect().intersected(event->rect());
+  if (!caret.isEmpty()) {
+    QImage inverted = image_.copy(caret);
+    inverted.invertPixels();
+    painter.drawImage(caret.topLeft(), inverted);
+  }
+}
+
+void QtViewWidget::resizeEvent(QResizeEvent* event) {
+  QImage resized(std::max(1, event->size().width()), std::max(1, event->size().height()),
+                 QImage::Format_RGB32);
+  resized.fill(Qt::white);
+  QPainter(&resized).drawImage(0, 0, image_);
+  image_ = std::move(resized);
+  invalidate();
+}
+
+void QtViewWidget::keyPressEvent(QKeyEvent* event) {
+  if (wnd_ == nullptr) return;
+  const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+  const ScanCode scan = translateScanCode(event->nativeScanCode(), event->key(), keypad);
+  wnd_->DispatchKeyDown(virtualKeyFromQtKey(event->key(), keypad), 1,
+                        keyDownFlags(scan, event->isAutoRepeat()));
+}
+
+// Tab and Backtab are keys of the view, not moves between widgets.
+bool QtViewWidget::focusNextPrevChild(bool /*next*/) { return false; }
+
+QRect QtViewWidget::caretRect() const {
+  return QRect(caret_.x, caret_.y, caret_.width, caret_.height);
+}
+
+QRect QtViewWidget::shownCaretRect() const {
+  return caret_.visible() && caretOn_ ? caretRect() : QRect();
+}
+
+void QtViewWidget::setCaret(const CaretState& caret) {
+  const QRect before = shownCaretRect();
+  const bool moved = caret.x != caret_.x || caret.y != caret_.y || caret.width != caret_.width ||
+                     caret.height != caret_.height;
+  const bool appears = caret.visible() && !caret_.visible();
+  const bool newBlink = caret.blinkTimeMs != caret_.blinkTimeMs;
+  caret_ = caret;
+  if (!caret_.visible()) {
+    blinkTimer_.stop();
+    caretOn_ = false;
+  } else if (appears || moved || newBlink || !blinkTimer_.isActive()) {
+    // A caret that appears or moves shows at once and blinks from there.
+    caretOn_ = true;
+    blinkTimer_.start(static_cast<int>(std::max<UINT>(1, caret_.blinkTimeMs)));
+  }
+  const QRect after = shownCaretRect();
+  if (before != after) {
+    scheduleFlush(before);
+    scheduleFlush(after);
+  }
+}
+
+void QtViewWidget::removeCaret() { setCaret(CaretState{.blinkTimeMs = caret_.blinkTimeMs}); }
+
+void QtViewWidget::toggleBlink() {
+  caretOn_ = !caretOn_;
+  scheduleFlush(caretRect());
+}
+
+}  // namespace platform::qt

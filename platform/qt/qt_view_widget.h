@@ -1,0 +1,82 @@
+// The window of a view: a client-area image that device contexts draw into,
+// the caret over it, and key presses delivered with their PC scan code.
+//
+// The image is the window's lasting content. The view's own paint handler
+// runs only when the window was invalidated (created, resized, Invalidate);
+// anything drawn is put on the screen by copying the touched part of the
+// image, at most once per display frame. The caret is never drawn into the
+// image: it is inverted over it when the screen is updated, so its blinking
+// repaints only its own cell and never asks the view to draw.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/framework/window_system.h"
+
+class CWnd;
+
+namespace platform::qt {
+
+class QtViewWidget final : public QWidget {
+ public:
+  QtViewWidget(CWnd& wnd, QWidget* parent);
+
+  // After this the widget no longer calls the window object.
+  void detach() { wnd_ = nullptr; }
+
+  QImage& image() { return image_; }
+  const QImage& image() const { return image_; }
+
+  // Asks for the view's paint handler on the next screen update.
+  void invalidate();
+  bool paintPending() const { return paintPending_; }
+  // Called when a device context on this window ends, with what it touched.
+  void drawn(const QRect& touched, DrawKind kind);
+
+  void setCaret(const CaretState& caret);
+  void removeCaret();
+  // The caret's cell as it stands on the screen now (empty when not shown).
+  QRect shownCaretRect() const;
+  bool caretBlinkOn() const { return caretOn_; }
+
+  // The shortest time between two screen updates; one display frame by
+  // default. Tests set a long one to see updates gathered.
+  void setFrameIntervalMs(int ms) { frameIntervalMs_ = ms; }
+  // Screen updates of drawn content so far.
+  int flushCount() const { return flushCount_; }
+  // Puts whatever waits on the screen now (the next paint picks it up).
+  void flushNow();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  void scheduleFlush(const QRect& rect);
+  void toggleBlink();
+  QRect caretRect() const;
+
+  CWnd* wnd_;
+  QImage image_;
+  bool paintPending_ = true;  // a new window is invalid
+  bool painting_ = false;
+  QRegion paintingRegion_;
+
+  QRegion pendingFlush_;
+  QTimer flushTimer_;
+  QElapsedTimer sinceFlush_;
+  int frameIntervalMs_;
+  int flushCount_ = 0;
+
+  CaretState caret_;
+  bool caretOn_ = false;
+  QTimer blinkTimer_;
+};
+
+}  // namespace platform::qt

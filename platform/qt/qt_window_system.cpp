@@ -1,0 +1,339 @@
+#include "platform/qt/qt_window_system.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/framework/cdialog.h"
+#include "platform/framework/cwnd.h"
+#include "platform/qt/file_filter.h"
+#include "platform/qt/image_surface.h"
+#include "platform/qt/message_box_style.h"
+#include "platform/qt/qt_dialog.h"
+#include "platform/qt/qt_frame_window.h"
+#include "platform/qt/qt_view_widget.h"
+
+namespace platform::qt {
+namespace {
+
+// A window of the size the framework gives a view that has no frame.
+constexpr int kDefaultViewWidth = 704;
+constexpr int kDefaultViewHeight = 441;
+
+// Drawing on a window without a client-area image (a frame, a dialog, or a
+// window already gone) draws nothing.
+class NoSurface final : public DrawSurface {
+ public:
+  explicit NoSurface(CRect client) : client_(client) {}
+  CRect clientRect() const override { return client_; }
+  void fillSolidRect(const CRect&, COLORREF) override {}
+  void textOut(int, int, COLORREF, const LogFont&, const BYTE*, int) override {}
+
+ private:
+  CRect client_;
+};
+
+bool sizeGiven(const CREATESTRUCT& cs) { return cs.cx != CW_USEDEFAULT && cs.cy != CW_USEDEFAULT; }
+
+QMessageBox::Icon qtIcon(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Stop:
+      return QMessageBox::Critical;
+    case BoxIcon::Question:
+      return QMessageBox::Question;
+    case BoxIcon::Exclamation:
+      return QMessageBox::Warning;
+    case BoxIcon::Information:
+      return QMessageBox::Information;
+    case BoxIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+bool loopRunning = false;
+
+}  // namespace
+
+QtWindowSystem::QtWindowSystem()
+    : timers_([this](WindowHandle window, UINT_PTR id) { deliverTick(window, id); }) {}
+
+QtWindowSystem::~QtWindowSystem() = default;
+
+QtWindowSystem::Window* QtWindowSystem::find(WindowHandle window) {
+  auto it = windows_.find(window);
+  return it != windows_.end() ? &it->second : nullptr;
+}
+
+const QtWindowSystem::Window* QtWindowSystem::find(WindowHandle window) const {
+  auto it = windows_.find(window);
+  return it != windows_.end() ? &it->second : nullptr;
+}
+
+QWidget* QtWindowSystem::widget(WindowHandle window) const {
+  const Window* entry = find(window);
+  return entry != nullptr ? entry->widget.data() : nullptr;
+}
+
+QtViewWidget* QtWindowSystem::view(WindowHandle window) const {
+  const Window* entry = find(window);
+  if (entry == nullptr || entry->kind != WindowKind::View) return nullptr;
+  return static_cast<QtViewWidget*>(entry->widget.data());
+}
+
+QtFrameWindow* QtWindowSystem::frame(WindowHandle window) const {
+  const Window* entry = find(window);
+  if (entry == nullptr || entry->kind != WindowKind::Frame) return nullptr;
+  return static_cast<QtFrameWindow*>(entry->widget.data());
+}
+
+WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHandle parent,
+                                          const CREATESTRUCT& cs) {
+  QWidget* parentWidget = widget(parent);
+  QWidget* created = nullptr;
+  switch (kind) {
+    case WindowKind::Frame: {
+      auto* frameWindow = new QtFrameWindow(wnd);
+      // The size asked for is the whole window, menu bar included.
+      if (sizeGiven(cs)) frameWindow->resize(cs.cx, cs.cy);
+      created = frameWindow;
+      break;
+    }
+    case WindowKind::View: {
+      if (auto* frameWindow = frame(parent)) {
+        auto* viewWidget = new QtViewWidget(wnd, frameWindow);
+        frameWindow->setCentralWidget(viewWidget);
+        created = viewWidget;
+      } else {
+        created = new QtViewWidget(wnd, parentWidget);
+        created->resize(sizeGiven(cs) ? cs.cx : kDefaultViewWidth,
+                        sizeGiven(cs) ? cs.cy : kDefaultViewHeight);
+      }
+      break;
+    }
+    case WindowKind::Dialog:
+      created = createQtDialogWindow(wnd, parentWidget != nullptr ? parentWidget->window() : nullptr);
+      break;
+  }
+  if (created == nullptr) return kNoWindow;
+  const WindowHandle handle = nextHandle_++;
+  windows_[handle] = Window{&wnd, kind, created};
+  return handle;
+}
+
+void QtWindowSystem::destroyWindow(WindowHandle window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  timers_.killAll(window);
+  if (caretOwner_ == window) caretOwner_ = kNoWindow;
+  QWidget* gone = it->second.widget.data();
+  windows_.erase(it);
+  if (gone == nullptr || QCoreApplication::instance() == nullptr) return;
+  if (auto* viewWidget = dynamic_cast<QtViewWidget*>(gone)) viewWidget->detach();
+  if (auto* frameWindow = dynamic_cast<QtFrameWindow*>(gone)) frameWindow->detach();
+  gone->hide();
+  // It may be destroyed from inside one of its own events.
+  gone->deleteLater();
+}
+
+void QtWindowSystem::setWindowText(WindowHandle window, const std::string& text) {
+  if (QWidget* target = widget(window)) target->setWindowTitle(QString::fromStdString(text));
+}
+
+std::string QtWindowSystem::windowText(WindowHandle window) const {
+  const QWidget* target = widget(window);
+  return target != nullptr ? target->windowTitle().toStdString() : std::string();
+}
+
+CRect QtWindowSystem::clientRect(WindowHandle window) const {
+  if (const QtViewWidget* viewWidget = view(window)) {
+    return CRect{0, 0, viewWidget->image().width(), viewWidget->image().height()};
+  }
+  if (const QtFrameWindow* frameWindow = frame(window)) {
+    // The client area of a frame lies below its menu bar.
+    const QWidget* central = frameWindow->centralWidget();
+    if (central != nullptr) return CRect{0, 0, central->width(), central->height()};
+    const int bar = frameWindow->menuWidget() != nullptr ? frameWindow->menuWidget()->height() : 0;
+    return CRect{0, 0, frameWindow->width(), frameWindow->height() - bar};
+  }
+  if (const QWidget* target = widget(window)) return CRect{0, 0, target->width(), target->height()};
+  return CRect{};
+}
+
+void QtWindowSystem::showWindow(WindowHandle window) {
+  if (QWidget* target = widget(window)) target->show();
+}
+
+void QtWindowSystem::invalidate(WindowHandle window) {
+  if (QtViewWidget* viewWidget = view(window)) {
+    viewWidget->invalidate();
+  } else if (QWidget* target = widget(window)) {
+    target->update();
+  }
+}
+
+void QtWindowSystem::setMenu(WindowHandle frameHandle, CMenu* menu) {
+  if (QtFrameWindow* frameWindow = frame(frameHandle)) frameWindow->setMenuModel(menu);
+}
+
+void QtWindowSystem::setAccelerators(WindowHandle frameHandle, const std::vector<ACCEL>& table) {
+  if (QtFrameWindow* frameWindow = frame(frameHandle)) frameWindow->setAccelerators(table);
+}
+
+void QtWindowSystem::dragAcceptFiles(WindowHandle frameHandle, bool accept) {
+  if (QtFrameWindow* frameWindow = frame(frameHandle)) frameWindow->setAcceptFiles(accept);
+}
+
+bool QtWindowSystem::setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) {
+  if (find(window) == nullptr) return false;
+  timers_.set(window, id, periodMs);
+  return true;
+}
+
+bool QtWindowSystem::killTimer(WindowHandle window, UINT_PTR id) { return timers_.kill(window, id); }
+
+void QtWindowSystem::deliverTick(WindowHandle window, UINT_PTR id) {
+  if (Window* entry = find(window)) entry->wnd->DispatchTimer(id);
+}
+
+void QtWindowSystem::caretChanged(const CaretState& caret) {
+  if (caretOwner_ != caret.owner) {
+    if (QtViewWidget* previous = view(caretOwner_)) previous->removeCaret();
+    caretOwner_ = caret.owner;
+  }
+  if (QtViewWidget* owner = view(caret.owner)) owner->setCaret(caret);
+}
+
+DrawSurface& QtWindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
+  if (QtViewWidget* viewWidget = view(window)) {
+    openSurfaces_.push_back(std::make_unique<ImageSurface>(viewWidget->image(), window, kind));
+  } else {
+    openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
+  }
+  return *openSurfaces_.back();
+}
+
+void QtWindowSystem::endDraw(DrawSurface& surface) {
+  for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
+    if (it->get() != &surface) continue;
+    if (const auto* drawn = dynamic_cast<const ImageSurface*>(&surface)) {
+      if (QtViewWidget* viewWidget = view(drawn->window())) {
+        viewWidget->drawn(drawn->touched(), drawn->kind());
+      }
+    }
+    openSurfaces_.erase(it);
+    return;
+  }
+}
+
+int QtWindowSystem::messageBox(const MessageBoxRequest& request) {
+  QWidget* owner = widget(request.owner);
+  QMessageBox box(owner != nullptr ? owner->window() : nullptr);
+  box.setWindowTitle(QString::fromStdString(request.caption));
+  box.setText(QString::fromStdString(request.text));
+  const BoxLayout layout = boxLayoutForStyle(request.style);
+  box.setIcon(qtIcon(layout.icon));
+  QPushButton* ok = box.addButton(QMessageBox::Ok);
+  QPushButton* cancel =
+      layout.buttons == BoxButtons::OkCancel ? box.addButton(QMessageBox::Cancel) : nullptr;
+  box.setDefaultButton(ok);
+  box.setEscapeButton(cancel != nullptr ? cancel : ok);
+  box.exec();
+  if (box.clickedButton() == ok) return IDOK;
+  if (cancel != nullptr && box.clickedButton() == cancel) return IDCANCEL;
+  return dismissResult(layout.buttons);
+}
+
+int QtWindowSystem::runModalDialog(CDialog& dialog) {
+  if (!dialog.CreateNative(WindowKind::Dialog, dialog.GetParentWnd(), CREATESTRUCT{})) return -1;
+  auto* window = dynamic_cast<QDialog*>(widget(dialog.m_hWnd));
+  const int result = window != nullptr ? runQtDialog(dialog, *window) : -1;
+  dialog.DestroyWindow();
+  return result;
+}
+
+void QtWindowSystem::endModalDialog(CDialog& dialog, int result) {
+  if (auto* window = dynamic_cast<QDialog*>(widget(dialog.m_hWnd))) {
+    endQtDialog(dialog, *window, result);
+  }
+}
+
+bool QtWindowSystem::runFileDialog(FileDialogRequest& request) {
+  QWidget* owner = widget(request.owner);
+  if (owner == nullptr) {
+    // No owner given: the main window owns the dialog.
+    for (const auto& [handle, entry] : windows_) {
+      if (entry.kind == WindowKind::Frame && entry.widget != nullptr) {
+        owner = entry.widget.data();
+        break;
+      }
+    }
+  }
+  QFileDialog dialog(owner != nullptr ? owner->window() : nullptr);
+  dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setDirectory(QString::fromStdString(std::filesystem::current_path().string()));
+  const std::string filter = qtFileFilter(request.filter);
+  if (!filter.empty()) dialog.setNameFilter(QString::fromStdString(filter));
+  if (!request.defaultExtension.empty()) {
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+  }
+  if (!request.initialFileName.empty()) {
+    dialog.selectFile(QString::fromStdString(request.initialFileName));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  const std::filesystem::path chosen =
+      std::filesystem::absolute(dialog.selectedFiles().first().toStdString());
+  std::error_code error;
+  std::filesystem::current_path(chosen.parent_path(), error);
+  request.chosenPath = chosen.string();
+  return true;
+}
+
+int QtWindowSystem::runMessageLoop() {
+  if (pendingQuit_) {
+    const int code = *pendingQuit_;
+    pendingQuit_.reset();
+    return code;
+  }
+  loopRunning = true;
+  const int code = QApplication::exec();
+  loopRunning = false;
+  return code;
+}
+
+void QtWindowSystem::quitMessageLoop(int exitCode) {
+  if (loopRunning) {
+    QCoreApplication::exit(exitCode);
+  } else {
+    pendingQuit_ = exitCode;  // asked before the loop runs: it ends at once
+  }
+}
+
+void QtWindowSystem::exitProcess(int status) {
+  // Ends at once, also from inside nested loops; only the C streams are
+  // flushed, as the standard exit's callers expect of their output.
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+QtWindowSystem& installQtWindowSystem(int& argc, char** argv) {
+  static std::unique_ptr<QApplication> application;
+  if (QCoreApplication::instance() == nullptr) {
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+  // Never destroyed: window objects of static lifetime may still close their
+  // windows while the process ends.
+  static auto* system = new QtWindowSystem;
+  installWindowSystem(system);
+  return *system;
+}
+
+}  // namespace platform::qt

@@ -1,0 +1,83 @@
+// The window system of the desktop: frames, views and dialogs as Qt widgets,
+// timers as QTimers, message boxes and file dialogs as Qt's own, and the
+// message loop as the application's event loop.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/framework/window_system.h"
+#include "platform/qt/qt_timer_table.h"
+
+class QApplication;
+
+namespace platform::qt {
+
+class ImageSurface;
+class QtFrameWindow;
+class QtViewWidget;
+
+class QtWindowSystem final : public WindowSystem {
+ public:
+  QtWindowSystem();
+  ~QtWindowSystem() override;
+
+  WindowHandle createWindow(CWnd& wnd, WindowKind kind, WindowHandle parent,
+                            const CREATESTRUCT& cs) override;
+  void destroyWindow(WindowHandle window) override;
+  void setWindowText(WindowHandle window, const std::string& text) override;
+  std::string windowText(WindowHandle window) const override;
+  CRect clientRect(WindowHandle window) const override;
+  void showWindow(WindowHandle window) override;
+  void invalidate(WindowHandle window) override;
+  void setMenu(WindowHandle frame, CMenu* menu) override;
+  void setAccelerators(WindowHandle frame, const std::vector<ACCEL>& table) override;
+  void dragAcceptFiles(WindowHandle frame, bool accept) override;
+  bool setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) override;
+  bool killTimer(WindowHandle window, UINT_PTR id) override;
+  void caretChanged(const CaretState& caret) override;
+  DrawSurface& beginDraw(WindowHandle window, DrawKind kind) override;
+  void endDraw(DrawSurface& surface) override;
+  int messageBox(const MessageBoxRequest& request) override;
+  int runModalDialog(CDialog& dialog) override;
+  void endModalDialog(CDialog& dialog, int result) override;
+  bool runFileDialog(FileDialogRequest& request) override;
+  int runMessageLoop() override;
+  void quitMessageLoop(int exitCode) override;
+  [[noreturn]] void exitProcess(int status) override;
+
+  // The widget of a window, or nullptr.
+  QWidget* widget(WindowHandle window) const;
+  QtViewWidget* view(WindowHandle window) const;
+  QtFrameWindow* frame(WindowHandle window) const;
+  const QtTimerTable& timers() const { return timers_; }
+
+ private:
+  struct Window {
+    CWnd* wnd = nullptr;
+    WindowKind kind = WindowKind::View;
+    QPointer<QWidget> widget;
+  };
+
+  Window* find(WindowHandle window);
+  const Window* find(WindowHandle window) const;
+  void deliverTick(WindowHandle window, UINT_PTR id);
+
+  std::map<WindowHandle, Window> windows_;
+  WindowHandle nextHandle_ = 1;
+  QtTimerTable timers_;
+  WindowHandle caretOwner_ = kNoWindow;
+  std::vector<std::unique_ptr<DrawSurface>> openSurfaces_;
+  std::optional<int> pendingQuit_;
+};
+
+// Creates the application (once per process) and the window system, and
+// installs it as the framework's window system. argc and argv must outlive it.
+QtWindowSystem& installQtWindowSystem(int& argc, char** argv);
+
+}  // namespace platform::qt

@@ -1,0 +1,226 @@
+#include "platform/posix/hive_file_registry.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform::posix {
+namespace {
+
+std::string fullKeyPath(RegistryRoot root, const std::string& path) {
+  return std::string(registryRootName(root)) + "\\" + path;
+}
+
+std::string parentFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool writeAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Creates the folder and its parents as needed.
+bool makeFolders(const std::string& folder) {
+  struct stat info {};
+  if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  const std::string parent = parentFolder(folder);
+  if (parent != folder && !makeFolders(parent)) return false;
+  return mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+}  // namespace
+
+HiveFileRegistry::HiveFileRegistry(std::string path) : path_(std::move(path)) {}
+
+HiveFileRegistry::Loaded HiveFileRegistry::load() const {
+  Loaded loaded;
+  const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    loaded.state = errno == ENOENT ? FileState::Missing : FileState::Unreadable;
+    return loaded;
+  }
+  char chunk[4096];
+  while (true) {
+    const ssize_t count = ::read(fd, chunk, sizeof chunk);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      loaded.state = FileState::Unreadable;
+      return loaded;
+    }
+    if (count == 0) break;
+    loaded.text.append(chunk, static_cast<std::size_t>(count));
+  }
+  ::close(fd);
+  if (auto hive = parseHive(loaded.text)) {
+    loaded.hive = std::move(*hive);
+    loaded.state = FileState::Parsed;
+  } else {
+    loaded.state = FileState::Unparsable;
+  }
+  return loaded;
+}
+
+bool HiveFileRegistry::writable() const {
+  // The owner's write bit counts even for root, who passes access(W_OK):
+  // a file made read-only is a file its user does not want changed.
+  struct stat info {};
+  if (stat(path_.c_str(), &info) == 0) {
+    if ((info.st_mode & S_IWUSR) == 0 || access(path_.c_str(), W_OK) != 0) return false;
+  }
+  const std::string folder = parentFolder(path_);
+  return stat(folder.c_str(), &info) != 0 || access(folder.c_str(), W_OK) == 0;
+}
+
+RegistryKey HiveFileRegistry::remember(const std::string& fullPath) {
+  const RegistryKey key = nextKey_++;
+  openKeys_[key] = fullPath;
+  return key;
+}
+
+RegistryStatus HiveFileRegistry::openKeyFullAccess(RegistryRoot root, const std::string& path,
+                                                   RegistryKey* key) {
+  *key = kNoRegistryKey;
+  const Loaded loaded = load();
+  if (loaded.state == FileState::Unreadable) return RegistryStatus::AccessDenied;
+  if (loaded.state != FileState::Parsed) return RegistryStatus::NotFound;
+  const std::string fullPath = fullKeyPath(root, path);
+  if (loaded.hive.findKey(fullPath) == nullptr) return RegistryStatus::NotFound;
+  if (!writable()) return RegistryStatus::AccessDenied;
+  *key = remember(fullPath);
+  return RegistryStatus::Ok;
+}
+
+RegistryStatus HiveFileRegistry::hiveToChange(Hive& hive) {
+  if (!writable()) return RegistryStatus::AccessDenied;
+  Loaded loaded = load();
+  switch (loaded.state) {
+    case FileState::Parsed:
+      hive = std::move(loaded.hive);
+      return RegistryStatus::Ok;
+    case FileState::Missing:
+      hive = Hive{};
+      return RegistryStatus::Ok;
+    case FileState::Unparsable:
+      if (!keepCopy(loaded.text)) return RegistryStatus::Failed;
+      hive = Hive{};
+      return RegistryStatus::Ok;
+    case FileState::Unreadable:
+      break;
+  }
+  return RegistryStatus::AccessDenied;
+}
+
+RegistryStatus HiveFileRegistry::createKey(RegistryRoot root, const std::string& path,
+                                           RegistryKey* key) {
+  *key = kNoRegistryKey;
+  Hive hive;
+  if (const RegistryStatus status = hiveToChange(hive); status != RegistryStatus::Ok) {
+    return status;
+  }
+  const std::string fullPath = fullKeyPath(root, path);
+  if (hive.findKey(fullPath) == nullptr) {
+    hive.ensureKey(fullPath);
+    if (!writeAtomically(formatHive(hive))) return RegistryStatus::Failed;
+  }
+  *key = remember(fullPath);
+  return RegistryStatus::Ok;
+}
+
+RegistryStatus HiveFileRegistry::queryValue(RegistryKey key, const std::string& name,
+                                            std::uint8_t* buffer, std::uint32_t* dataLength) {
+  const auto open = openKeys_.find(key);
+  if (open == openKeys_.end()) return RegistryStatus::Failed;
+  const Loaded loaded = load();
+  if (loaded.state != FileState::Parsed) return RegistryStatus::NotFound;
+  const HiveKey* hiveKey = loaded.hive.findKey(open->second);
+  const HiveValue* value = hiveKey != nullptr ? hiveKey->findValue(name) : nullptr;
+  if (value == nullptr) return RegistryStatus::NotFound;
+  const std::uint32_t capacity = *dataLength;
+  *dataLength = static_cast<std::uint32_t>(value->data.size());
+  if (value->data.size() > capacity) return RegistryStatus::MoreData;
+  if (!value->data.empty()) std::memcpy(buffer, value->data.data(), value->data.size());
+  return RegistryStatus::Ok;
+}
+
+RegistryStatus HiveFileRegistry::setStringValue(RegistryKey key, const std::string& name,
+                                                const std::uint8_t* data,
+                                                std::uint32_t dataLength) {
+  const auto open = openKeys_.find(key);
+  if (open == openKeys_.end()) return RegistryStatus::Failed;
+  Hive hive;
+  if (const RegistryStatus status = hiveToChange(hive); status != RegistryStatus::Ok) {
+    return status;
+  }
+  hive.ensureKey(open->second)
+      .setValue(name, kRegSz, std::vector<std::uint8_t>(data, data + dataLength));
+  return writeAtomically(formatHive(hive)) ? RegistryStatus::Ok : RegistryStatus::Failed;
+}
+
+void HiveFileRegistry::closeKey(RegistryKey key) { openKeys_.erase(key); }
+
+bool HiveFileRegistry::keepCopy(const std::string& text) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string copy = path_ + ".unparsable";
+    if (attempt > 0) copy += "." + std::to_string(attempt);
+    const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return false;
+    }
+    const bool ok = writeAll(fd, text) && fsync(fd) == 0;
+    ::close(fd);
+    if (!ok) {
+      unlink(copy.c_str());
+      return false;
+    }
+    lastKeptCopy_ = copy;
+    return true;
+  }
+  return false;
+}
+
+bool HiveFileRegistry::writeAtomically(const std::string& text) const {
+  const std::string folder = parentFolder(path_);
+  if (!makeFolders(folder)) return false;
+  std::string temporary = path_ + ".XXXXXX";
+  std::vector<char> name(temporary.begin(), temporary.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return false;
+  temporary.assign(name.data());
+  // Keep the permissions of the file being replaced; a new one gets 0644.
+  struct stat info {};
+  const mode_t mode = stat(path_.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
+  const bool written = fchmod(fd, mode) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+  if (::close(fd) != 0 || !written || rename(temporary.c_str(), path_.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  // The rename itself is made durable through the folder.
+  const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    fsync(folderFd);
+    ::close(folderFd);
+  }
+  return true;
+}
+
+}  // namespace platform::posix

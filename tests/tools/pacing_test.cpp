@@ -63,18 +63,20 @@ TEST(UartPacer, CarriesUnsentBytesAndCapsABacklog) {
   EXPECT_EQ(pacer.burstLimit(), 205u);
   pacer.consumed(pacer.burstLimit());
   EXPECT_EQ(pacer.allowance(late), 0u);
-  EXPECT_EQ(pacer.allowance(late + 10ms), 256u);
+  EXPECT_EQ(pacer.allowance(late + 5ms), 128u);
 }
 
 TEST(UartPacer, RestartForgetsTheIdleTimeBetweenFrames) {
   linesim::UartPacer pacer(9600);
   const Clock::time_point start{};
   pacer.restart(start);
-  pacer.consumed(pacer.allowance(start + 10ms));
-  EXPECT_EQ(pacer.sent(), 9u);
+  pacer.consumed(pacer.allowance(start + 5ms));
+  EXPECT_EQ(pacer.sent(), 4u);
   pacer.restart(start + 500ms);  // a pause, then the next frame
   EXPECT_EQ(pacer.allowance(start + 500ms), 0u);
   EXPECT_EQ(pacer.allowance(start + 505ms), 4u);
+  pacer.consumed(4);
+  EXPECT_EQ(pacer.allowance(start + 510ms), 5u);
 }
 
 }  // namespace

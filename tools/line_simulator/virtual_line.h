@@ -32,9 +32,10 @@ class VirtualLine {
   // the slave's termios).
   ReaderState readerState() const;
 
-  // Bytes written but not yet read by the reader, probed through a second descriptor of the
-  // slave; nothing when the port cannot be opened again (held exclusively by a reader that
-  // is not privileged to override it).
+  // Bytes waiting in the reader's input queue, probed through a second descriptor of the
+  // slave. Bytes still being handed on to that queue are not counted, so only a zero that
+  // stays zero means drained. Nothing when the port cannot be opened again (held exclusively by a
+  // reader that is not privileged to override it).
   std::optional<std::size_t> queuedForReader() const;
 
   // Writes without blocking; returns the bytes taken (0 when the queue is full), or -1 on an

@@ -86,7 +86,8 @@ void allocateCaptureStore() {
 
   s.bufferStart = ownedBuffer.block.get();
   s.writePos = s.bufferStart;
-  clearIndexFlags();
+  // Pointers into a released buffer are cleared along with the flags.
+  for (auto& slot : RecordIndex) slot = RecordSlot{nullptr, 0};
   RecordIndex[0].record = s.bufferStart;
 
   if (fellBack) {
@@ -165,7 +166,10 @@ void rebuildRecordIndex() {
 }
 
 int recordLengthByte(std::int32_t slot) {
+  // Slot 0 always points into the buffer in use; later slots only while
+  // they hold a record.
   if (slot < 0 || slot >= kRecordIndexSlots) return 0;
+  if (slot != 0 && slot >= monitorState.recordCount) return 0;
   const std::uint8_t* record = RecordIndex[slot].record;
   return record != nullptr ? record[CaptureRecord::kLengthOffset] : 0;
 }

@@ -39,7 +39,8 @@ void appendChunk(int port, const std::uint8_t* bytes, int n);
 void rebuildRecordIndex();
 
 // The length byte of the record that slot points at; 0 for a slot outside
-// the index or one that points nowhere yet.
+// the index or beyond the records (slot 0 always reads the buffer's first
+// byte, which is 0 in an empty store).
 int recordLengthByte(std::int32_t slot);
 
 // Puts every piece of process-wide state back to its process-start value:

@@ -1,11 +1,101 @@
 #include "setup/setup_dlg.h"
 
+#include "capture/capture_store.h"
+#include "capture/monitor_state.h"
+#include "platform/framework/cdc.h"
+#include "platform/framework/ddx.h"
 #include "res/dialog_templates.h"
+#include "res/setup_dialog_ids.h"
+#include "setup/memory_size_rule.h"
 
 CSetupDlg::CSetupDlg(CWnd* parent) : CDialog(setupDialogTemplate(), parent) {}
 
-// The dialog's window side; completed with the dialog's controls.
-BOOL CSetupDlg::OnInitDialog() { return CDialog::OnInitDialog(); }
-void CSetupDlg::OnOK() { CDialog::OnOK(); }
-void CSetupDlg::OnDisable() {}
-void CSetupDlg::DoDataExchange(CDataExchange* /*dx*/) {}
+// The exchange order matters when a validation fails: everything before the
+// polling time has been taken, everything after it has not.
+void CSetupDlg::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_CBString(dx, IDC_BAUDRATE1, m_settings.baudRate1);
+  DDX_CBString(dx, IDC_BAUDRATE2, m_settings.baudRate2);
+  DDX_CBString(dx, IDC_DATABIT1, m_settings.dataBit1);
+  DDX_CBString(dx, IDC_DATABIT2, m_settings.dataBit2);
+  DDX_Check(dx, IDC_DISABLE, m_settings.disable);
+  DDX_CBString(dx, IDC_MEMSIZE, m_settings.memSize);
+  DDX_CBString(dx, IDC_PARITY1, m_settings.parity1);
+  DDX_CBString(dx, IDC_PARITY2, m_settings.parity2);
+  DDX_Text(dx, IDC_POLLTIME, m_settings.pollTime);
+  DDV_MaxChars(dx, m_settings.pollTime, 3);
+  DDX_CBString(dx, IDC_PORT1, m_settings.port1);
+  DDX_CBString(dx, IDC_PORT2, m_settings.port2);
+  DDX_CBString(dx, IDC_STOPBIT1, m_settings.stopBit1);
+  DDX_CBString(dx, IDC_STOPBIT2, m_settings.stopBit2);
+}
+
+BOOL CSetupDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  loadSettings();
+  UpdateData(FALSE);
+  if (CDlgItem* disable = GetDlgItem(IDC_DISABLE)) {
+    disable->SetCheck(m_settings.disable != 0 ? BST_CHECKED : BST_UNCHECKED);
+  }
+  return TRUE;
+}
+
+void CSetupDlg::OnOK() {
+  if (!acceptTypedMemorySize()) return;
+  saveSettings();
+  if (monitorState.memSizeMB != monitorState.memSizeMBLoaded) confirmMemorySizeChange();
+  monitorState.timerRestartPending = 1;
+  CDialog::OnOK();
+  monitorState.redrawPending = 1;
+}
+
+bool CSetupDlg::acceptTypedMemorySize() {
+  CDlgItem* field = GetDlgItem(IDC_MEMSIZE);
+  if (field == nullptr || typedMemorySizeMB(field->GetWindowText())) return true;
+  MessageBox("Memory size must be 1 to 32 MB", "Warnning", MB_OK | MB_ICONEXCLAMATION);
+  GotoDlgCtrl(field);
+  return false;
+}
+
+void CSetupDlg::confirmMemorySizeChange() {
+  const int answer = MessageBox("Memory size change, Really want to change...", "Warnning",
+                                MB_OKCANCEL | MB_ICONEXCLAMATION);
+  if (answer != IDOK) return;
+  // Polling went on while the question was open; whatever it captured goes
+  // with the old buffer.
+  if (monitorState.connected != 0) closeAllPorts();
+  allocateCaptureStore();
+  monitorState.memSizeMBLoaded = monitorState.memSizeMB;
+}
+
+void CSetupDlg::OnDisable() {
+  m_settings.disable = m_settings.disable == 0 ? 1 : 0;
+  monitorState.portBDisabled = m_settings.disable;
+}
+
+BOOL CSetupDlg::OnCommand(UINT id, UINT notifyCode) {
+  if (id == static_cast<UINT>(IDC_DISABLE) && notifyCode == BN_CLICKED) {
+    OnDisable();
+    return TRUE;
+  }
+  return CDialog::OnCommand(id, notifyCode);
+}
+
+HBRUSH CSetupDlg::OnCtlColor(CDC* dc, CDlgItem* item, UINT ctlColor) {
+  const HBRUSH brush = CDialog::OnCtlColor(dc, item, ctlColor);
+  switch (item->GetDlgCtrlID()) {
+    case IDC_PORTB_GROUP:
+    case IDC_PORTB_PORT_LABEL:
+    case IDC_PORTB_BAUDRATE_LABEL:
+    case IDC_PORTB_DATABITS_LABEL:
+    case IDC_PORTB_STOPBIT_LABEL:
+    case IDC_PORTB_PARITY_LABEL:
+    case IDC_DISABLE:
+      // Port B's captions in the colour of port B's records in the dump.
+      dc->SetTextColor(RGB(192, 0, 0));
+      break;
+    default:
+      break;
+  }
+  return brush;
+}

@@ -52,4 +52,14 @@ class CSetupDlg : public CDialog {
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnCommand(UINT id, UINT notifyCode) override;
+  HBRUSH OnCtlColor(CDC* dc, CDlgItem* item, UINT ctlColor) override;
+
+ private:
+  // Refuses a typed memory size the capture store cannot hold, telling the
+  // user and putting the focus on the field; true when the size is usable.
+  bool acceptTypedMemorySize();
+  // Replaces the capture buffer with one of the size just saved, when the
+  // user confirms.
+  void confirmMemorySizeChange();
 };

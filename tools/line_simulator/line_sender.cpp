@@ -47,6 +47,7 @@ LineSender::Result LineSender::pump(Clock::time_point now, ByteStream* stream) {
   pacer_.consumed(taken);
   pendingOffset_ += taken;
   if (taken < want) {
+    pacer_.forgetBacklog(now);
     if (!stalled_) ++stalls_;
     stalled_ = true;
     return Result::stalled;

@@ -1,11 +1,13 @@
 #include "tools/line_simulator/pacing.h"
 
+#include <algorithm>
+
 namespace linesim {
 namespace {
 
 constexpr std::uint64_t kNanosPerSecond = 1'000'000'000;
 
-// A burst covers the time between two wake-ups plus a late one; eight milliseconds of data.
+// A burst covers a few wake-ups that came late; eight milliseconds of data.
 constexpr std::chrono::milliseconds kBurstWindow{8};
 
 }  // namespace
@@ -35,16 +37,12 @@ void UartPacer::restart(Clock::time_point now) {
   baseBytes_ = sent_;
 }
 
-std::size_t UartPacer::allowance(Clock::time_point now) {
+std::size_t UartPacer::allowance(Clock::time_point now) const {
   const std::uint64_t due = baseBytes_ + bytesDueAfter(now - start_, baud_);
   if (due <= sent_) return 0;
-  if (due - sent_ > burstLimit_) {
-    // Held off too long: allow one burst now and count time afresh from here.
-    start_ = now;
-    baseBytes_ = sent_ + burstLimit_;
-    return burstLimit_;
-  }
-  return static_cast<std::size_t>(due - sent_);
+  return static_cast<std::size_t>(std::min<std::uint64_t>(due - sent_, burstLimit_));
 }
+
+void UartPacer::forgetBacklog(Clock::time_point now) { restart(now); }
 
 }  // namespace linesim

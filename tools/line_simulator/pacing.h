@@ -16,9 +16,10 @@ std::uint64_t bytesDueAfter(std::chrono::nanoseconds elapsed, std::uint32_t baud
 // The earliest moment at which `byteCount` bytes are due: the inverse of bytesDueAfter.
 std::chrono::nanoseconds timeForBytes(std::uint64_t byteCount, std::uint32_t baud);
 
-// Paces one line. The line may fall behind (its queue was full, or the process was not
-// scheduled); it then sends at most `burstLimit()` bytes at once and forgets the rest of the
-// backlog, as a UART that was held off would not send faster afterwards.
+// Paces one line. When the simulator itself ran late it catches up, but never more than
+// `burstLimit()` bytes at a time, so the average rate stays exact. When the line could not take
+// its bytes (the reader fell behind) the backlog is forgotten: a UART that was held off does not
+// send faster afterwards.
 class UartPacer {
  public:
   using Clock = std::chrono::steady_clock;
@@ -26,7 +27,8 @@ class UartPacer {
   explicit UartPacer(std::uint32_t baud);
 
   void restart(Clock::time_point now);
-  std::size_t allowance(Clock::time_point now);
+  std::size_t allowance(Clock::time_point now) const;
+  void forgetBacklog(Clock::time_point now);
   void consumed(std::size_t byteCount) { sent_ += byteCount; }
 
   std::uint64_t sent() const { return sent_; }

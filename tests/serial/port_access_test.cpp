@@ -1,0 +1,239 @@
+#include <string>
+
+#include "serial/line_settings.h"
+#include "serial_fixture.h"
+
+namespace {
+
+class PortAccessTest : public SerialFixture {
+ protected:
+  void SetUp() override {
+    SerialFixture::SetUp();
+    comm.addDevice("COM3");
+    comm.addDevice("COM4");
+  }
+
+  static LineSettingsWord word(int baud, int dataBits, int stopBits, int parity) {
+    return baud | (dataBits << 4) | (stopBits << 6) | (parity << 8);
+  }
+
+  // openAllPorts, with the fatal exit observed.
+  std::optional<int> openAllPortsExitStatus(CSetupDlg& dlg) {
+    try {
+      dlg.openAllPorts();
+    } catch (const headless::ProcessExit& exit) {
+      return exit.status;
+    }
+    return std::nullopt;
+  }
+};
+
+TEST_F(PortAccessTest, NamesOfFiveOrMoreCharactersAreOpenedThroughThePrefix) {
+  comm.addDevice("COM9");
+  comm.addDevice("//./COM10");
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM9";
+  dlg.m_settings.port2 = "COM10";
+  EXPECT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), 0);
+  EXPECT_EQ(dlg.openPort(1, word(12, 3, 0, 0)), 0);
+  EXPECT_EQ(comm.openRequests(), (std::vector<std::string>{"COM9", "//./COM10"}));
+}
+
+TEST_F(PortAccessTest, OpenConfiguresQueuesTimeoutsAndTheLineFromTheTables) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  ASSERT_EQ(dlg.openPort(0, word(7, 1, 1, 1)), 0);
+  const auto* device = comm.device("COM3");
+  EXPECT_EQ(monitorState.portHandle[0], device->handle);
+  EXPECT_EQ(device->inputQueueBytes, 1024u);
+  EXPECT_EQ(device->outputQueueBytes, 1024u);
+  EXPECT_EQ(device->purges, 1) << "what the driver held before the open is dropped";
+  EXPECT_TRUE(device->readsReturnAtOnce);
+  ASSERT_TRUE(device->appliedState.has_value());
+  EXPECT_EQ(device->appliedState->baudRate, 14400u);
+  EXPECT_EQ(device->appliedState->byteSize, 6);
+  EXPECT_EQ(device->appliedState->stopBits, platform::kTwoStopBits);
+  EXPECT_EQ(device->appliedState->parity, platform::kEvenParity) << "index 1 is EVEN, code 2";
+  EXPECT_TRUE(device->appliedState->binary);
+  EXPECT_TRUE(device->appliedState->parityCheck);
+}
+
+TEST_F(PortAccessTest, EveryTableEntryReachesTheLine) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  for (int baud = 0; baud < 15; ++baud) {
+    for (int parity = 0; parity < 5; ++parity) {
+      const int dataBits = (baud + parity) % 4;
+      const int stopBits = parity % 2;
+      ASSERT_EQ(dlg.openPort(0, word(baud, dataBits, stopBits, parity)), 0);
+      const auto& applied = *comm.device("COM3")->appliedState;
+      EXPECT_EQ(applied.baudRate, static_cast<std::uint32_t>(BaudRateTable[baud].value));
+      EXPECT_EQ(applied.parity, ParityTable[parity].value);
+      EXPECT_EQ(applied.byteSize, 5 + dataBits);
+      EXPECT_EQ(applied.stopBits, stopBits == 0 ? 0 : 2);
+      EXPECT_TRUE(applied.parityCheck) << "parity checking also with no parity";
+      ASSERT_EQ(dlg.closePort(0), 0);
+    }
+  }
+}
+
+TEST_F(PortAccessTest, AWordOutsideTheTablesOrARejectedLineFailsTheOpen) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  EXPECT_EQ(dlg.openPort(0, word(15, 3, 0, 0)), -1);
+  EXPECT_EQ(dlg.openPort(0, word(12, 3, 0, 5)), -1);
+  EXPECT_EQ(dlg.openPort(0, word(12, 3, 0, 7)), -1);
+  EXPECT_TRUE(comm.openRequests().empty()) << "nothing is opened for such a word";
+  comm.device("COM3")->rejectLineState = true;
+  EXPECT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), -1);
+  dlg.m_settings.port1 = "COM1";  // no such device
+  EXPECT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), -1);
+  EXPECT_EQ(monitorState.portHandle[0], platform::kInvalidCommHandle);
+}
+
+TEST_F(PortAccessTest, ReadsReturnWhatIsQueuedAtMost256AtATime) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  ASSERT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), 0);
+  std::uint8_t buffer[256 + 8];
+  EXPECT_EQ(dlg.readPort(0, buffer), 0) << "nothing arrived is 0, not a failure";
+
+  Bytes queued(300);
+  for (std::size_t i = 0; i < queued.size(); ++i) queued[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  comm.queueBytes("COM3", queued);
+  buffer[256] = 0xEE;
+  ASSERT_EQ(dlg.readPort(0, buffer), 256);
+  EXPECT_EQ(buffer[0], queued[0]);
+  EXPECT_EQ(buffer[255], queued[255]);
+  EXPECT_EQ(buffer[256], 0xEE) << "nothing beyond 256 bytes is written";
+  ASSERT_EQ(dlg.readPort(0, buffer), 44);
+  EXPECT_EQ(buffer[0], queued[256]) << "the rest follows in order";
+  EXPECT_EQ(buffer[43], queued[299]);
+  EXPECT_EQ(dlg.readPort(0, buffer), 0);
+
+  comm.queueResult("COM3", -1);
+  EXPECT_EQ(dlg.readPort(0, buffer), -1);
+  for (int size : comm.readSizes()) EXPECT_EQ(size, 256);
+}
+
+TEST_F(PortAccessTest, ReadingOrClosingAPortNeverOpenedFails) {
+  CSetupDlg dlg;
+  std::uint8_t buffer[256];
+  EXPECT_EQ(dlg.readPort(1, buffer), -1);
+  EXPECT_EQ(dlg.closePort(1), -1);
+  EXPECT_EQ(dlg.readPort(2, buffer), -1);
+  EXPECT_EQ(dlg.readPort(-1, buffer), -1);
+  EXPECT_TRUE(comm.readSizes().empty()) << "the device layer is not even asked";
+}
+
+TEST_F(PortAccessTest, CloseForgetsTheHandleAndTheDeviceOpensAgain) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  ASSERT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), 0);
+  EXPECT_EQ(dlg.closePort(0), 0);
+  EXPECT_EQ(monitorState.portHandle[0], platform::kInvalidCommHandle);
+  EXPECT_FALSE(comm.isOpen("COM3"));
+  EXPECT_EQ(dlg.closePort(0), -1) << "closing twice fails and changes nothing";
+  EXPECT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), 0);
+  EXPECT_EQ(comm.device("COM3")->opens, 2);
+}
+
+TEST_F(PortAccessTest, OpenAllPortsOpensBothWithTheStoredSettingsAndConnects) {
+  storeText("BaudRate2", "9600");
+  storeText("Parity2", "MARK");
+  CSetupDlg dlg;
+  EXPECT_EQ(openAllPortsExitStatus(dlg), std::nullopt);
+  EXPECT_EQ(monitorState.connected, 1);
+  EXPECT_TRUE(comm.isOpen("COM3"));
+  EXPECT_TRUE(comm.isOpen("COM4"));
+  EXPECT_EQ(comm.device("COM3")->appliedState->baudRate, 115200u);
+  EXPECT_EQ(comm.device("COM4")->appliedState->baudRate, 9600u);
+  EXPECT_EQ(comm.device("COM4")->appliedState->parity, platform::kMarkParity);
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(PortAccessTest, WithPortBDisabledOnlyPortAIsOpened) {
+  storeRaw("Disable", bytesOf("1"));
+  CSetupDlg dlg;
+  EXPECT_EQ(openAllPortsExitStatus(dlg), std::nullopt);
+  EXPECT_EQ(comm.openRequests(), std::vector<std::string>{"COM3"});
+  EXPECT_EQ(monitorState.portHandle[1], platform::kInvalidCommHandle);
+  EXPECT_EQ(monitorState.connected, 1);
+  dlg.closeAllPorts();
+  EXPECT_EQ(comm.closedPaths(), std::vector<std::string>{"COM3"});
+  EXPECT_EQ(monitorState.connected, 0);
+}
+
+TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailureStatus) {
+  comm.device("COM4")->refuseOpen = true;
+  CSetupDlg dlg;
+  const auto status = openAllPortsExitStatus(dlg);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(*status, 0) << "a failed open is never reported as success";
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Can not Open PORT B");
+  EXPECT_EQ(boxes()[0].caption, "Error");
+  EXPECT_EQ(boxes()[0].style, MB_OK);
+  EXPECT_EQ(boxes()[0].owner, platform::kNoWindow);
+  EXPECT_EQ(monitorState.connected, 0);
+  EXPECT_TRUE(comm.isOpen("COM3")) << "port A is left to the end of the process";
+
+  resetProcessState();
+  headless::system().reset();
+  comm.reset();
+  comm.addDevice("COM4");
+  CSetupDlg again;
+  EXPECT_TRUE(openAllPortsExitStatus(again).has_value());
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Can not Open PORT A");
+  EXPECT_EQ(comm.openRequests(), std::vector<std::string>{"COM3"}) << "B is not tried after A";
+}
+
+TEST_F(PortAccessTest, ASettingThatMatchesNoTableEntryFailsThatPortsOpen) {
+  // A data-bits index of 4 would read as 5 data bits and 2 stop bits once
+  // the parts were combined; it must fail instead.
+  struct Case {
+    const char* value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"DataBit2", "9"}, {"StopBit2", "1.5"}, {"BaudRate2", "115201"}, {"Parity2", "even"}};
+  for (const Case& c : cases) {
+    resetProcessState();
+    headless::system().reset();
+    registry.reset();
+    comm.reset();
+    comm.addDevice("COM3");
+    comm.addDevice("COM4");
+    storeText(c.value, c.text);
+    CSetupDlg dlg;
+    EXPECT_TRUE(openAllPortsExitStatus(dlg).has_value()) << c.value;
+    ASSERT_EQ(boxes().size(), 1u) << c.value;
+    EXPECT_EQ(boxes()[0].text, "Can not Open PORT B") << c.value;
+    EXPECT_EQ(comm.openRequests(), std::vector<std::string>{"COM3"})
+        << c.value << ": port B's device is never opened";
+    EXPECT_EQ(monitorState.connected, 0);
+  }
+}
+
+TEST_F(PortAccessTest, CloseAllPortsClosesEveryOpenPortWhateverTheDisableSwitchSaysNow) {
+  CSetupDlg dlg;
+  ASSERT_EQ(openAllPortsExitStatus(dlg), std::nullopt);
+  monitorState.portBDisabled = 1;  // the Disable box clicked while connected
+  dlg.closeAllPorts();
+  EXPECT_FALSE(comm.isOpen("COM3"));
+  EXPECT_FALSE(comm.isOpen("COM4")) << "port B must not stay held";
+  EXPECT_EQ(monitorState.portHandle[1], platform::kInvalidCommHandle);
+  EXPECT_EQ(monitorState.connected, 0);
+  ASSERT_EQ(openAllPortsExitStatus(dlg), std::nullopt) << "both open again after a disconnect";
+}
+
+TEST_F(PortAccessTest, CloseAllPortsWithNothingOpenOnlyClearsConnected) {
+  monitorState.connected = 1;
+  CSetupDlg dlg;
+  dlg.closeAllPorts();
+  EXPECT_EQ(monitorState.connected, 0);
+  EXPECT_TRUE(comm.closedPaths().empty());
+}
+
+}  // namespace

@@ -147,11 +147,11 @@ ParseResult parseOptions(const std::vector<std::string_view>& args, const Enviro
 
   if (names.empty()) names = {{"A", "COM3"}, {"B", "COM4"}};
   for (std::size_t i = 0; i < names.size(); ++i) {
-    LineSpec line;
+    LineSetup line;
     line.label = names[i].first.empty() ? labelFor(i) : names[i].first;
     line.name = names[i].second;
     line.baud = allBaud.value_or(kDefaultBaud);
-    for (const LineSpec& earlier : options.lines) {
+    for (const LineSetup& earlier : options.lines) {
       if (earlier.name == line.name || earlier.label == line.label) {
         return fail("line given twice: " + line.label + "=" + line.name);
       }
@@ -160,7 +160,7 @@ ParseResult parseOptions(const std::vector<std::string_view>& args, const Enviro
   }
   for (const auto& [key, rate] : lineBaud) {
     bool found = false;
-    for (LineSpec& line : options.lines) {
+    for (LineSetup& line : options.lines) {
       if (line.label == key || line.name == key) {
         line.baud = rate;
         found = true;

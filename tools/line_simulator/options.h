@@ -16,7 +16,7 @@ namespace linesim {
 inline constexpr std::uint32_t kDefaultBaud = 115200;  // the monitor's default line rate
 inline constexpr std::uint32_t kMaxBaud = 256000;      // the fastest rate the monitor offers
 
-struct LineSpec {
+struct LineSetup {
   std::string label;  // "A", "B", ... in the report
   std::string name;   // entry in the ports folder, e.g. "COM3"
   std::uint32_t baud = kDefaultBaud;
@@ -24,7 +24,7 @@ struct LineSpec {
 
 struct SimOptions {
   std::filesystem::path portsDir;
-  std::vector<LineSpec> lines;
+  std::vector<LineSetup> lines;
   Pattern pattern = Pattern::counter;
   std::uint64_t seed = 1;
   std::optional<std::uint64_t> byteLimit;             // per line

@@ -31,13 +31,13 @@ constexpr std::chrono::milliseconds kTurnaround{5};
 constexpr std::chrono::milliseconds kDrainRecheck{20};
 
 struct Line {
-  Line(const LineSpec& s, std::size_t i, const SimOptions& options)
-      : spec(s),
+  Line(const LineSetup& s, std::size_t i, const SimOptions& options)
+      : setup(s),
         index(i),
         link(options.portsDir, s.name, pty.slavePath(), options.replaceLinks),
         sender(pty, s.baud, options.byteLimit) {}
 
-  LineSpec spec;
+  LineSetup setup;
   std::size_t index;
   VirtualLine pty;
   PortLink link;
@@ -93,7 +93,7 @@ int Simulation::run() {
       if (options_.pattern != Pattern::protocol) {
         line->stream = makeLineStream(options_.pattern, options_.seed, i);
       }
-      out_ << formatOpenLine(line->spec.label, line->spec.name, line->pty.slavePath()) << '\n'
+      out_ << formatOpenLine(line->setup.label, line->setup.name, line->pty.slavePath()) << '\n'
            << std::flush;
       say(line->link.path().string() + " -> " + line->pty.slavePath());
       lines_.push_back(std::move(line));
@@ -125,8 +125,8 @@ int Simulation::run() {
   if (!stopRequested()) drain();
 
   for (auto& line : lines_) {
-    LineReport r{line->spec.label,         line->spec.name,      line->pty.slavePath(),
-                 options_.pattern,         options_.seed,        line->spec.baud,
+    LineReport r{line->setup.label,        line->setup.name,     line->pty.slavePath(),
+                 options_.pattern,         options_.seed,        line->setup.baud,
                  line->sender.bytesSent(), line->sender.crc32(), line->sender.stalls()};
     out_ << formatSentLine(r) << '\n';
   }
@@ -148,7 +148,7 @@ void Simulation::startLines(Clock::time_point now) {
     line->started = true;
     line->startedAt = now;
     line->sender.restartClock(now);
-    say(line->spec.name + " starts sending");
+    say(line->setup.name + " starts sending");
   }
 }
 
@@ -187,7 +187,7 @@ void Simulation::stepPair(std::size_t pairIndex, Clock::time_point now) {
 bool Simulation::pumpLine(Line& line, Clock::time_point now) {
   const auto result = line.sender.pump(now, line.stream.get());
   if (result == LineSender::Result::failed) {
-    say(line.spec.name + ": write failed; the line stops");
+    say(line.setup.name + ": write failed; the line stops");
     line.finished = true;
     failed_ = true;
   }

@@ -1,7 +1,9 @@
 #include "app/opened_capture_file.h"
 
+#include "capture/capture_files.h"
 #include "view/korvane_view.h"
 
-// Hook for the capture-file reader: loads path into the store as Read file
-// does. Left empty until the reader can load a named file.
-void showOpenedCaptureFile(CKORVANEView& /*view*/, const std::string& /*path*/) {}
+// Loads path into the store as Read file does, with the same messages.
+void showOpenedCaptureFile(CKORVANEView& view, const std::string& path) {
+  loadCaptureFileIntoView(view, path);
+}

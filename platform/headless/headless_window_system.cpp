@@ -1,6 +1,7 @@
 #include "platform/headless/headless_window_system.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 #include "platform/framework/cdialog.h"
@@ -178,6 +179,13 @@ bool HeadlessWindowSystem::dialogEnded(const CDialog& dialog) const {
 
 bool HeadlessWindowSystem::runFileDialog(platform::FileDialogRequest& request) {
   const bool confirmed = fileDialogHandler_ ? fileDialogHandler_(request) : false;
+  if (confirmed && !request.chosenPath.empty()) {
+    // As the desktop's dialog does: the chosen file's folder becomes the
+    // current directory.
+    const std::filesystem::path chosen = std::filesystem::absolute(request.chosenPath);
+    std::error_code error;
+    std::filesystem::current_path(chosen.parent_path(), error);
+  }
   fileDialogs_.push_back(request);
   return confirmed;
 }

@@ -1,0 +1,23 @@
+// The desktop program: the system over the Qt window backend, termios serial
+// devices and the settings file. This is the one place where system and
+// backends meet.
+#include "app/korvane_app.h"
+#include "platform/comm/comm_backend.h"
+#include "platform/posix/config_paths.h"
+#include "platform/posix/hive_file_registry.h"
+#include "platform/posix/serial_device.h"
+#include "platform/qt/qt_window_system.h"
+#include "platform/registry/registry_backend.h"
+
+int main(int argc, char** argv) {
+  // Qt takes its own options (such as -platform) out of argv here, so the
+  // application sees only its file name.
+  platform::qt::installQtWindowSystem(argc, argv);
+  platform::posix::SerialDevices serialDevices(platform::posix::portsFolder());
+  platform::installCommBackend(&serialDevices);
+  platform::posix::HiveFileRegistry settingsFile(platform::posix::hiveFilePath());
+  platform::installRegistryBackend(&settingsFile);
+
+  CKORVANEApp theApp;
+  return AfxWinMain(argc, argv);
+}

@@ -1,0 +1,158 @@
+#include "platform/posix/hive_file_registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/posix/config_paths.h"
+#include "temp_folder.h"
+
+namespace {
+
+using platform::RegistryKey;
+using platform::RegistryRoot;
+using platform::RegistryStatus;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr const char* kPath = "SYSTEM\\CurrentControlSet\\Services\\Korvane";
+
+class HiveFileRegistryTest : public ::testing::Test {
+ protected:
+  std::string file() const { return folder / "registry.reg"; }
+
+  RegistryStatus setText(platform::RegistryBackend& reg, RegistryKey key, const std::string& name,
+                         const Bytes& data) {
+    return reg.setStringValue(key, name, data.data(), static_cast<std::uint32_t>(data.size()));
+  }
+
+  std::size_t filesInFolder() const {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+      ++count;
+    }
+    return count;
+  }
+
+  TempFolder folder;
+};
+
+TEST_F(HiveFileRegistryTest, WithoutAFileThereIsNoKeyAndNothingIsWritten) {
+  platform::posix::HiveFileRegistry reg(file());
+  RegistryKey key = 99;
+  EXPECT_EQ(reg.openKeyFullAccess(RegistryRoot::LocalMachine, kPath, &key),
+            RegistryStatus::NotFound);
+  EXPECT_EQ(key, platform::kNoRegistryKey);
+  EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+TEST_F(HiveFileRegistryTest, CreateAndWriteKeepExactBytesInAReadableFile) {
+  platform::posix::HiveFileRegistry reg(folder / "sub/dir/registry.reg");
+  RegistryKey key = platform::kNoRegistryKey;
+  ASSERT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
+  ASSERT_EQ(setText(reg, key, "DataBit1", Bytes{'8', 0}), RegistryStatus::Ok);
+  ASSERT_EQ(setText(reg, key, "MEMSIZE", Bytes{'1', '6'}), RegistryStatus::Ok);
+  ASSERT_EQ(setText(reg, key, "DataBit1", Bytes{'7', 0}), RegistryStatus::Ok);
+  reg.closeKey(key);
+  EXPECT_EQ(readWholeFile(folder / "sub/dir/registry.reg"),
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]\r\n"
+            "\"DataBit1\"=\"7\"\r\n"
+            "\"MEMSIZE\"=hex(1):31,36\r\n"
+            "\r\n");
+  EXPECT_EQ(filesInFolder(), 1u) << "no temporary file is left behind";
+}
+
+TEST_F(HiveFileRegistryTest, QueriesReportTheDataLengthAndRefuseASmallBuffer) {
+  writeWholeFile(
+      file(),
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]"
+      "\r\n\"Port1\"=hex(1):43,4f,4d,33,00,00,00,00\r\n");
+  platform::posix::HiveFileRegistry reg(file());
+  RegistryKey key = platform::kNoRegistryKey;
+  ASSERT_EQ(reg.openKeyFullAccess(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
+  std::uint8_t buffer[8] = {};
+  std::uint32_t length = 8;
+  ASSERT_EQ(reg.queryValue(key, "port1", buffer, &length), RegistryStatus::Ok);
+  EXPECT_EQ(length, 8u);
+  EXPECT_EQ(Bytes(buffer, buffer + 8), (Bytes{'C', 'O', 'M', '3', 0, 0, 0, 0}));
+  length = 7;
+  EXPECT_EQ(reg.queryValue(key, "Port1", buffer, &length), RegistryStatus::MoreData);
+  EXPECT_EQ(length, 8u);
+  length = 8;
+  EXPECT_EQ(reg.queryValue(key, "Port2", buffer, &length), RegistryStatus::NotFound);
+  reg.closeKey(key);
+  length = 8;
+  EXPECT_EQ(reg.queryValue(key, "Port1", buffer, &length), RegistryStatus::Failed)
+      << "a closed key reads nothing";
+}
+
+TEST_F(HiveFileRegistryTest, OtherKeysInTheFileAreKept) {
+  writeWholeFile(file(), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Someone]\r\n\"Keep\"=\"me\"\r\n");
+  platform::posix::HiveFileRegistry reg(file());
+  RegistryKey key = platform::kNoRegistryKey;
+  ASSERT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
+  ASSERT_EQ(setText(reg, key, "Disable", Bytes{'0'}), RegistryStatus::Ok);
+  const auto hive = platform::parseHive(readWholeFile(file()));
+  ASSERT_TRUE(hive.has_value());
+  ASSERT_EQ(hive->keys.size(), 2u);
+  EXPECT_EQ(hive->keys[0].findValue("Keep")->data, (Bytes{'m', 'e', 0}));
+}
+
+TEST_F(HiveFileRegistryTest, AReadOnlyFileCannotBeOpenedForFullAccessNorChanged) {
+  writeWholeFile(
+      file(),
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]"
+      "\r\n\"Port1\"=\"COM5\"\r\n");
+  const std::string before = readWholeFile(file());
+  chmod(file().c_str(), 0444);
+  platform::posix::HiveFileRegistry reg(file());
+  RegistryKey key = platform::kNoRegistryKey;
+  EXPECT_EQ(reg.openKeyFullAccess(RegistryRoot::LocalMachine, kPath, &key),
+            RegistryStatus::AccessDenied);
+  EXPECT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::AccessDenied);
+  EXPECT_EQ(readWholeFile(file()), before);
+}
+
+TEST_F(HiveFileRegistryTest, AnUnparsableFileHasNoKeyAndIsCopiedBeforeItIsReplaced) {
+  const std::string damaged = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\"Port1\"=oops\r\n";
+  writeWholeFile(file(), damaged);
+  platform::posix::HiveFileRegistry reg(file());
+  RegistryKey key = platform::kNoRegistryKey;
+  EXPECT_EQ(reg.openKeyFullAccess(RegistryRoot::LocalMachine, kPath, &key),
+            RegistryStatus::NotFound);
+  EXPECT_EQ(readWholeFile(file()), damaged) << "reading never changes the file";
+
+  ASSERT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
+  EXPECT_EQ(reg.lastKeptCopy(), file() + ".unparsable");
+  EXPECT_EQ(readWholeFile(file() + ".unparsable"), damaged);
+  ASSERT_TRUE(platform::parseHive(readWholeFile(file())).has_value());
+
+  // A second damaged file does not overwrite the first copy.
+  writeWholeFile(file(), "junk");
+  ASSERT_EQ(setText(reg, key, "Disable", Bytes{'1'}), RegistryStatus::Ok);
+  EXPECT_EQ(reg.lastKeptCopy(), file() + ".unparsable.1");
+  EXPECT_EQ(readWholeFile(file() + ".unparsable.1"), "junk");
+  EXPECT_EQ(readWholeFile(file() + ".unparsable"), damaged);
+}
+
+TEST_F(HiveFileRegistryTest, TheFileLocationFollowsTheEnvironment) {
+  const char* homeBefore = std::getenv("HOME");
+  const std::string home = homeBefore != nullptr ? homeBefore : "";
+  setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  unsetenv("KORVANE_REGISTRY");
+  EXPECT_EQ(platform::posix::hiveFilePath(), folder / "korvane/registry.reg");
+  EXPECT_EQ(platform::posix::portsFolder(), folder / "korvane/ports");
+  setenv("KORVANE_REGISTRY", (folder / "elsewhere.reg").c_str(), 1);
+  EXPECT_EQ(platform::posix::hiveFilePath(), folder / "elsewhere.reg");
+  unsetenv("KORVANE_REGISTRY");
+  setenv("XDG_CONFIG_HOME", "relative/path", 1);
+  setenv("HOME", folder.path().c_str(), 1);
+  EXPECT_EQ(platform::posix::hiveFilePath(), folder / ".config/korvane/registry.reg")
+      << "a relative XDG_CONFIG_HOME is ignored";
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("HOME", home.c_str(), 1);
+}
+
+}  // namespace

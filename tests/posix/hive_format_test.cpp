@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "platform/registry/hive.h"
+#include "platform/registry/registry_backend.h"
+
+namespace {
+
+using platform::Hive;
+using platform::parseHive;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane";
+
+Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+TEST(HiveFormat, TextValuesThatAreTextAndOneTerminatorStayReadable) {
+  Hive hive;
+  auto& key = hive.ensureKey(kKey);
+  key.setValue("DataBit1", platform::kRegSz, Bytes{'8', 0});
+  key.setValue("Path", platform::kRegSz, bytesOf(std::string("a\\b\"c") + '\0'));
+  key.setValue("", platform::kRegSz, Bytes{'x', 0});
+  const std::string text = platform::formatHive(hive);
+  EXPECT_EQ(text,
+            "REGEDIT4\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]\r\n"
+            "\"DataBit1\"=\"8\"\r\n"
+            "\"Path\"=\"a\\\\b\\\"c\"\r\n"
+            "@=\"x\"\r\n"
+            "\r\n");
+  EXPECT_EQ(parseHive(text), hive);
+}
+
+TEST(HiveFormat, ExactBytesWithoutTerminatorOrWithFillerUseHexOne) {
+  Hive hive;
+  auto& key = hive.ensureKey(kKey);
+  key.setValue("MEMSIZE", platform::kRegSz, bytesOf("16"));
+  key.setValue("Port1", platform::kRegSz, Bytes{'C', 'O', 'M', '3', 0, 0, 0, 0});
+  key.setValue("Disable", platform::kRegSz, bytesOf("0"));
+  key.setValue("Empty", platform::kRegSz, Bytes{});
+  key.setValue("High", platform::kRegSz, Bytes{0xE9, 0});
+  const std::string text = platform::formatHive(hive);
+  EXPECT_NE(text.find("\"MEMSIZE\"=hex(1):31,36\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"Port1\"=hex(1):43,4f,4d,33,00,00,00,00\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Disable\"=hex(1):30\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Empty\"=hex(1):\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"High\"=hex(1):e9,00\r\n"), std::string::npos);
+  EXPECT_EQ(parseHive(text), hive);
+}
+
+TEST(HiveFormat, OtherTypesAndLongValuesRoundTrip) {
+  Hive hive;
+  auto& key = hive.ensureKey(kKey);
+  key.setValue("Number", platform::kRegDword, Bytes{0x78, 0x56, 0x34, 0x12});
+  key.setValue("Blob", platform::kRegBinary, Bytes{1, 2, 3});
+  key.setValue("Odd", 0x2A, Bytes{0xFF});
+  Bytes longData(100);
+  for (std::size_t i = 0; i < longData.size(); ++i) longData[i] = static_cast<std::uint8_t>(i);
+  key.setValue("Long", platform::kRegSz, longData);
+  hive.ensureKey("HKEY_CURRENT_USER\\Other");
+  const std::string text = platform::formatHive(hive);
+  EXPECT_NE(text.find("\"Number\"=dword:12345678\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Blob\"=hex:01,02,03\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"Odd\"=hex(2a):ff\r\n"), std::string::npos);
+  EXPECT_NE(text.find(",\\\r\n  "), std::string::npos) << "long lists continue on the next line";
+  EXPECT_EQ(parseHive(text), hive);
+}
+
+TEST(HiveParse, AcceptsWhatPeopleAndEditorsWrite) {
+  const std::string text =
+      "\xEF\xBB\xBFREGEDIT4\n"
+      "; settings of the monitor\n"
+      "\n"
+      "[hkey_local_machine\\system\\currentcontrolset\\services\\korvane]\n"
+      "\"Port1\" = \"COM5\"\n"
+      "\"Parity1\"=hex(1):45,56,\\\n"
+      "    45,4e,00\n"
+      "\"N\"=dword:1\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]\r\n"
+      "\"PORT1\"=\"COM6\"\r\n";
+  const auto hive = parseHive(text);
+  ASSERT_TRUE(hive.has_value());
+  ASSERT_EQ(hive->keys.size(), 1u) << "key names are compared without letter case";
+  const auto* key = hive->findKey(kKey);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->findValue("port1")->data, (Bytes{'C', 'O', 'M', '6', 0})) << "the last one wins";
+  EXPECT_EQ(key->findValue("Parity1")->data, (Bytes{'E', 'V', 'E', 'N', 0}));
+  EXPECT_EQ(key->findValue("Parity1")->type, platform::kRegSz);
+  EXPECT_EQ(key->findValue("N")->data, (Bytes{1, 0, 0, 0}));
+}
+
+TEST(HiveParse, ADamagedFileIsRefusedWhole) {
+  const std::string head = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n";
+  const char* const damaged[] = {
+      "",
+      "REGEDIT5\r\n",
+      "Windows Registry Editor Version 5.00\r\n",
+      "\"Port1\"=\"COM3\"\r\nREGEDIT4\r\n",
+      "REGEDIT4\r\n\"Port1\"=\"COM3\"\r\n",  // a value outside any key
+      "REGEDIT4\r\n[]\r\n",
+      "REGEDIT4\r\n[-HKEY_LOCAL_MACHINE\\K]\r\n",
+      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\r\n",
+  };
+  for (const char* text : damaged) EXPECT_FALSE(parseHive(text).has_value()) << text;
+  const char* const badValues[] = {
+      "\"Port1\"=\"COM3",
+      "\"Port1\"=\"C\\OM3\"",
+      "\"Port1\"=COM3",
+      "\"Port1\"=-",
+      "\"Port1\"",
+      "Port1=\"COM3\"",
+      "\"Port1\"=hex(1):4g",
+      "\"Port1\"=hex(1):431",
+      "\"Port1\"=hex(1):43,,44",
+      "\"Port1\"=hex(1):43,",
+      "\"Port1\"=hex(x):43",
+      "\"Port1\"=dword:123456789",
+      "\"Port1\"=dword:",
+      "\"Port1\"=\"a\" junk",
+      "\"Port1\"=hex(1):43,\\",
+      "garbage",
+  };
+  for (const char* line : badValues) {
+    EXPECT_FALSE(parseHive(head + line + "\r\n").has_value()) << line;
+  }
+  EXPECT_TRUE(parseHive(head + "\"Port1\"=\"COM3\"\r\n").has_value()) << "the head itself is fine";
+}
+
+}  // namespace

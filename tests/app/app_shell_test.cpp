@@ -164,6 +164,16 @@ TEST_F(MonitorShellTest, FileCommandsAreTheViewsAndNoOtherTargetsOnTheWay) {
   EXPECT_TRUE(dialogsShown.empty());
 }
 
+TEST_F(MonitorShellTest, FileCommandsReachTheViewsFileDialogs) {
+  start();
+  EXPECT_TRUE(command(ID_READ_FILE));
+  EXPECT_TRUE(command(ID_SAVE_FILE));
+  ASSERT_EQ(ws.fileDialogs().size(), 2u);
+  EXPECT_TRUE(ws.fileDialogs()[0].open);
+  EXPECT_FALSE(ws.fileDialogs()[1].open);
+  EXPECT_EQ(ws.fileDialogs()[0].initialFileName, "*.kvn");
+}
+
 TEST_F(MonitorShellTest, AboutAndSetupOpenTheirDialogsWithoutAParent) {
   start();
   EXPECT_TRUE(command(ID_APP_ABOUT));
@@ -240,6 +250,50 @@ TEST_F(MonitorShellTest, ACaptureFileOnTheCommandLineTitlesTheWindow) {
   const std::string path = folder.write("line.kvn", "");
   start({path});
   EXPECT_EQ(frameRecord().text, "line.kvn - KORVANE");
+}
+
+// Two records: "abc" from port A and "de" from port B.
+std::string twoRecords() {
+  return std::string(
+      "\x03\x01"
+      "000001: abc"
+      "\x02\x02"
+      "000002: de",
+      25);
+}
+
+TEST_F(MonitorShellTest, ACaptureFileOpenedAsTheDocumentShowsItsRecords) {
+  const std::string path = folder.write("two.kvn", twoRecords());
+  start({path});
+  EXPECT_EQ(monitorState.recordCount, 2);
+  EXPECT_EQ(monitorState.connected, 0);
+  ws.clearDrawing();
+  ws.advance(20);
+  bool drewPortB = false;
+  for (const auto& op : ws.textOps()) drewPortB |= op.bytes.find("de") != std::string::npos;
+  EXPECT_TRUE(drewPortB) << "the loaded records are drawn at the next tick";
+}
+
+TEST_F(MonitorShellTest, OpenAndDropDuringACaptureEndItAndShowTheFile) {
+  start();
+  command(ID_CONNECT);
+  comm.queueBytes("COM3", {'x', 'y', 'z', 'w', 'v'});
+  ws.advance(100);
+  const std::string path = folder.write("open.kvn", twoRecords());
+  ws.setFileDialogHandler([&](platform::FileDialogRequest& request) {
+    request.chosenPath = path;
+    return true;
+  });
+  EXPECT_TRUE(frame().TranslateAccelerator('O', FCONTROL));
+  EXPECT_EQ(monitorState.recordCount, 2);
+  EXPECT_EQ(monitorState.connected, 0);
+  EXPECT_EQ(frameRecord().text, "open.kvn - KORVANE");
+
+  const std::string dropped = folder.write("dropped.kvn", twoRecords() + twoRecords());
+  frame().DispatchDropFiles(dropped);
+  EXPECT_EQ(monitorState.recordCount, 4);
+  EXPECT_EQ(frameRecord().text, "dropped.kvn - KORVANE");
+  EXPECT_TRUE(ws.messageBoxes().empty());
 }
 
 TEST_F(MonitorShellTest, ACommandLineFileThatCannotBeOpenedEndsStartUp) {

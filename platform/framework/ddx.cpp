@@ -2,6 +2,7 @@
 
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cdlgitem.h"
+#include "platform/framework/cwinapp.h"
 
 namespace {
 std::string& appName() {
@@ -10,7 +11,10 @@ std::string& appName() {
 }
 }  // namespace
 
-const std::string& AfxGetAppName() { return appName(); }
+const std::string& AfxGetAppName() {
+  const CWinApp* app = AfxGetApp();
+  return app != nullptr ? app->GetAppName() : appName();
+}
 void AfxSetAppName(const std::string& name) { appName() = name; }
 
 CDlgItem* CDataExchange::PrepareCtrl(int id) {

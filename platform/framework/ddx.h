@@ -47,6 +47,7 @@ void DDX_Text(CDataExchange* dx, int id, std::string& value);
 // saving fails when the value is longer, telling the user so.
 void DDV_MaxChars(CDataExchange* dx, const std::string& value, int maxChars);
 
-// The caption of the framework's own message boxes (validation failures).
+// The caption of the framework's own message boxes (validation failures):
+// the application's name, or the name set here while no application exists.
 const std::string& AfxGetAppName();
 void AfxSetAppName(const std::string& name);

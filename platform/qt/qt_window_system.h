@@ -38,6 +38,7 @@ class QtWindowSystem final : public WindowSystem {
   void setMenu(WindowHandle frame, CMenu* menu) override;
   void setAccelerators(WindowHandle frame, const std::vector<ACCEL>& table) override;
   void dragAcceptFiles(WindowHandle frame, bool accept) override;
+  void setWindowIcon(WindowHandle frame, const std::vector<IconImage>& images) override;
   bool setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) override;
   bool killTimer(WindowHandle window, UINT_PTR id) override;
   void caretChanged(const CaretState& caret) override;

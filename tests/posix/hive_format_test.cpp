@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/registry/hive.h"
 #include "platform/registry/registry_backend.h"
 
@@ -123,6 +125,43 @@ TEST(HiveParse, ADamagedFileIsRefusedWhole) {
     EXPECT_FALSE(parseHive(head + line + "\r\n").has_value()) << line;
   }
   EXPECT_TRUE(parseHive(head + "\"Port1\"=\"COM3\"\r\n").has_value()) << "the head itself is fine";
+}
+
+TEST(HiveFormat, AnyHiveComesBackFromItsTextExactly) {
+  std::mt19937 random(20240607);
+  auto pick = [&](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
+  // Names may hold any byte but a line break; a key name does not start with '-'.
+  auto name = [&](int maxLength) {
+    std::string text;
+    const int length = pick(maxLength + 1);
+    for (int i = 0; i < length; ++i) {
+      char c = static_cast<char>(pick(256));
+      if (c == '\r' || c == '\n') c = '\\';
+      text += c;
+    }
+    return text;
+  };
+  const std::uint32_t types[] = {
+      platform::kRegSz, platform::kRegBinary, platform::kRegDword, 0, 7, 0x2A};
+  for (int round = 0; round < 300; ++round) {
+    Hive hive;
+    const int keyCount = pick(4);
+    for (int k = 0; k < keyCount; ++k) {
+      std::string path = "HKEY_LOCAL_MACHINE\\" + name(12);
+      auto& key = hive.ensureKey(path);
+      const int valueCount = pick(6);
+      for (int v = 0; v < valueCount; ++v) {
+        Bytes data(static_cast<std::size_t>(pick(70)));
+        for (auto& byte : data) byte = static_cast<std::uint8_t>(pick(3) == 0 ? 0 : pick(256));
+        if (pick(3) == 0) data = Bytes{'t', 'e', 'x', 't', 0};  // the readable form
+        key.setValue(name(10), types[pick(6)], data);
+      }
+    }
+    const std::string text = platform::formatHive(hive);
+    const auto parsed = parseHive(text);
+    ASSERT_TRUE(parsed.has_value()) << text;
+    ASSERT_EQ(*parsed, hive) << text;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,196 @@
+// A whole capture on real parts: two pseudo-terminals as the ports through
+// the termios backend, the settings in a hive file named by
+// KORVANE_REGISTRY, and the view on the headless window system.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/capture_store.h"
+#include "capture/monitor_state.h"
+#include "platform/comm/comm_backend.h"
+#include "platform/headless/headless_window_system.h"
+#include "platform/posix/config_paths.h"
+#include "platform/posix/hive_file_registry.h"
+#include "platform/posix/serial_device.h"
+#include "platform/registry/registry_backend.h"
+#include "res/resource.h"
+#include "view/korvane_view.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct PseudoTerminal {
+  int master = -1;
+  int slave = -1;
+  std::string portName;  // "pts/N", as the settings keep it
+
+  bool open() {
+    char path[64] = {};
+    if (openpty(&master, &slave, path, nullptr, nullptr) != 0) return false;
+    portName = std::string(path).substr(std::string("/dev/").size());
+    return true;
+  }
+  void close() {
+    if (master >= 0) ::close(master);
+    if (slave >= 0) ::close(slave);
+    master = slave = -1;
+  }
+  // Writes into the line and waits until the port side has it queued.
+  void send(const std::vector<std::uint8_t>& bytes) const {
+    ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    pollfd ready{slave, POLLIN, 0};
+    ASSERT_EQ(::poll(&ready, 1, 2000), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+};
+
+std::vector<std::uint8_t> run(int count, std::uint8_t first) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
+  return bytes;
+}
+
+class CaptureEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!lineA.open() || !lineB.open()) GTEST_SKIP() << "no pseudo-terminals here";
+    char pattern[] = "/tmp/korvane-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    fs::create_directory(folder / "ports");
+    setenv("KORVANE_REGISTRY", (folder / "registry.reg").c_str(), 1);
+    hive = std::make_unique<platform::posix::HiveFileRegistry>(platform::posix::hiveFilePath());
+    devices = std::make_unique<platform::posix::SerialDevices>((folder / "ports").string());
+    platform::installRegistryBackend(hive.get());
+    platform::installCommBackend(devices.get());
+    headless::system().reset();
+    resetProcessState();
+    storeSetting("Port1", lineA.portName);
+    storeSetting("Port2", lineB.portName);
+    storeSetting("POLLTIME", "10");
+    ASSERT_TRUE(view.CreateNative(platform::WindowKind::View, nullptr, {}));
+  }
+  void TearDown() override {
+    view.DestroyWindow();
+    platform::installCommBackend(nullptr);
+    platform::installRegistryBackend(nullptr);
+    devices.reset();
+    hive.reset();
+    resetProcessState();
+    unsetenv("KORVANE_REGISTRY");
+    lineA.close();
+    lineB.close();
+    if (!folder.empty()) fs::remove_all(folder);
+  }
+
+  void storeSetting(const std::string& name, const std::string& text) {
+    platform::RegistryKey key = platform::kNoRegistryKey;
+    ASSERT_EQ(hive->createKey(platform::RegistryRoot::LocalMachine,
+                              "SYSTEM\\CurrentControlSet\\Services\\Korvane", &key),
+              platform::RegistryStatus::Ok);
+    const std::string data = text + '\0';
+    EXPECT_EQ(hive->setStringValue(key, name, reinterpret_cast<const std::uint8_t*>(data.data()),
+                                   static_cast<std::uint32_t>(data.size())),
+              platform::RegistryStatus::Ok);
+    hive->closeKey(key);
+  }
+  void tick() { headless::system().fireTimer(view.m_hWnd, CKORVANEView::kPollTimerId); }
+  static std::string label(int slot) {
+    return std::string(reinterpret_cast<const char*>(RecordIndex[slot].record) + 2, 8);
+  }
+  static int tag(int slot) { return RecordIndex[slot].record[1]; }
+  static int length(int slot) { return RecordIndex[slot].record[0]; }
+
+  PseudoTerminal lineA;
+  PseudoTerminal lineB;
+  fs::path folder;
+  std::unique_ptr<platform::posix::HiveFileRegistry> hive;
+  std::unique_ptr<platform::posix::SerialDevices> devices;
+  CKORVANEView view;
+};
+
+TEST_F(CaptureEndToEndTest, CaptureBrowseAndCaptureAgain) {
+  MonitorState& s = monitorState;
+  view.OnInitialUpdate();
+  ASSERT_TRUE(view.DispatchCommand(ID_CONNECT));
+  ASSERT_EQ(s.connected, 1);
+  tick();  // the pending redraw; tick 1
+
+  lineA.send({'A', 'B', 'C'});
+  lineB.send(run(20, 0x80));
+  headless::system().clearDrawing();
+  tick();  // tick 2
+  ASSERT_EQ(s.recordCount, 3);
+  EXPECT_EQ(tag(0), 1);
+  EXPECT_EQ(length(0), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(RecordIndex[0].record) + 10, 3), "ABC");
+  EXPECT_EQ(tag(1), 2);
+  EXPECT_EQ(length(1), 16);
+  EXPECT_EQ(tag(2), 2);
+  EXPECT_EQ(length(2), 4);
+  EXPECT_EQ(RecordIndex[2].record[10], 0x90) << "bytes pass unchanged";
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(label(i), "000002: ");
+  EXPECT_EQ(s.caretRow, 2);
+  EXPECT_EQ(s.caretCol, 4);
+  const auto texts = headless::system().textOps();
+  ASSERT_EQ(texts.size(), 7u) << "one label and two columns per row";
+  EXPECT_EQ(texts[0].bytes, "000002: ");
+  EXPECT_EQ(texts[3].color, RGB(192, 0, 0));
+
+  lineA.send(run(30 * 16, 0));
+  tick();  // tick 3
+  EXPECT_EQ(s.recordCount, 33);
+  EXPECT_EQ(label(32), "000003: ");
+  EXPECT_EQ(s.topRow, 11);
+  EXPECT_EQ(s.caretRow, 32);
+  EXPECT_EQ(headless::system().caret().y, 21 * 18);
+
+  ASSERT_TRUE(view.DispatchCommand(ID_DISCONNECT));
+  EXPECT_EQ(s.connected, 0);
+  EXPECT_EQ(s.recordCount, 33);
+  view.DispatchKeyDown(0, 1, 0x49);  // Page Up
+  EXPECT_EQ(s.topRow, 0);
+  EXPECT_EQ(s.caretRow, 21);
+  view.DispatchKeyDown(0, 1, 0x48);  // Up
+  EXPECT_EQ(s.caretRow, 20);
+
+  ASSERT_TRUE(view.DispatchCommand(ID_CONNECT));
+  EXPECT_EQ(s.connected, 1) << "the ports were released and open again";
+  EXPECT_EQ(s.recordCount, 0);
+  EXPECT_EQ(s.pollSeq, 0);
+  tick();
+  lineB.send({'Z'});
+  tick();
+  ASSERT_EQ(s.recordCount, 1);
+  EXPECT_EQ(tag(0), 2);
+  EXPECT_EQ(label(0), "000002: ");
+  view.DispatchCommand(ID_DISCONNECT);
+}
+
+TEST_F(CaptureEndToEndTest, PortThatCannotBeOpenedEndsTheProcess) {
+  storeSetting("Port2", "ttyKV9");
+  view.OnInitialUpdate();
+  try {
+    view.DispatchCommand(ID_CONNECT);
+    FAIL() << "the process goes on";
+  } catch (const headless::ProcessExit& exit) {
+    EXPECT_NE(exit.status, 0);
+  }
+  const auto& boxes = headless::system().messageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Can not Open PORT B");
+  EXPECT_EQ(boxes[0].caption, "Error");
+}
+
+}  // namespace

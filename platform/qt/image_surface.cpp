@@ -10,6 +10,7 @@ namespace platform::qt {
 CRect ImageSurface::clientRect() const { return CRect{0, 0, image_.width(), image_.height()}; }
 
 void ImageSurface::fillSolidRect(const CRect& rect, COLORREF color) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;  // empty or inside out
   const QRect area = QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1))
                          .intersected(image_.rect());
   if (area.isEmpty()) return;

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_timer_table.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <limits>
 
@@ -10,8 +11,7 @@ QtTimerTable::~QtTimerTable() {
 }
 
 void QtTimerTable::set(WindowHandle window, UINT_PTR id, UINT periodMs) {
-  const int interval =
-      static_cast<int>(std::min<UINT>(periodMs, std::numeric_limits<int>::max()));
+  const int interval = static_cast<int>(std::min<UINT>(periodMs, std::numeric_limits<int>::max()));
   auto& timer = timers_[{window, id}];
   if (timer == nullptr) {
     timer = new QTimer;
@@ -25,6 +25,10 @@ void QtTimerTable::set(WindowHandle window, UINT_PTR id, UINT periodMs) {
 // A timer may be killed from its own tick handler, so it is deleted later,
 // never inside its own signal.
 void QtTimerTable::retire(QTimer* timer) {
+  if (QCoreApplication::instance() == nullptr) {
+    delete timer;  // the process is ending: no loop will delete it later
+    return;
+  }
   timer->stop();
   QObject::disconnect(timer, nullptr, nullptr, nullptr);
   timer->deleteLater();

@@ -118,7 +118,8 @@ WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHand
       break;
     }
     case WindowKind::Dialog:
-      created = createQtDialogWindow(wnd, parentWidget != nullptr ? parentWidget->window() : nullptr);
+      created =
+          createQtDialogWindow(wnd, parentWidget != nullptr ? parentWidget->window() : nullptr);
       break;
   }
   if (created == nullptr) return kNoWindow;
@@ -196,7 +197,9 @@ bool QtWindowSystem::setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) {
   return true;
 }
 
-bool QtWindowSystem::killTimer(WindowHandle window, UINT_PTR id) { return timers_.kill(window, id); }
+bool QtWindowSystem::killTimer(WindowHandle window, UINT_PTR id) {
+  return timers_.kill(window, id);
+}
 
 void QtWindowSystem::deliverTick(WindowHandle window, UINT_PTR id) {
   if (Window* entry = find(window)) entry->wnd->DispatchTimer(id);
@@ -324,16 +327,28 @@ void QtWindowSystem::exitProcess(int status) {
   std::_Exit(status);
 }
 
+namespace {
+QApplication* application = nullptr;
+}
+
 QtWindowSystem& installQtWindowSystem(int& argc, char** argv) {
-  static std::unique_ptr<QApplication> application;
-  if (QCoreApplication::instance() == nullptr) {
-    application = std::make_unique<QApplication>(argc, argv);
-  }
+  // The application is not destroyed at exit: Qt's own globals may be gone by
+  // the time a static object's destructor ran. shutDownQtApplication ends it
+  // while they still exist.
+  if (QCoreApplication::instance() == nullptr) application = new QApplication(argc, argv);
   // Never destroyed: window objects of static lifetime may still close their
   // windows while the process ends.
   static auto* system = new QtWindowSystem;
   installWindowSystem(system);
   return *system;
+}
+
+void shutDownQtApplication() {
+  if (application == nullptr) return;
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (QWidget* window : QApplication::topLevelWidgets()) delete window;
+  delete application;
+  application = nullptr;
 }
 
 }  // namespace platform::qt

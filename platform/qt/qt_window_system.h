@@ -81,4 +81,9 @@ class QtWindowSystem final : public WindowSystem {
 // installs it as the framework's window system. argc and argv must outlive it.
 QtWindowSystem& installQtWindowSystem(int& argc, char** argv);
 
+// Closes every window and ends the application made by the install function;
+// for the end of main, before static objects go. Windows still known to the
+// window system are gone afterwards; their objects may still be destroyed.
+void shutDownQtApplication();
+
 }  // namespace platform::qt

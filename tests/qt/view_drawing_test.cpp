@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QTest>
+
+#include "platform/framework/cdc.h"
+#include "platform/qt/qt_view_widget.h"
+#include "qt_test_support.h"
+
+using qt_test::countColour;
+using qt_test::countInk;
+using qt_test::FrameAndView;
+using qt_test::qtSystem;
+
+namespace {
+
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kDarkRed = 0xFFC00000;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+// Records the regions that reach the screen.
+class PaintSpy : public QObject {
+ public:
+  explicit PaintSpy(QWidget* widget) { widget->installEventFilter(this); }
+  std::vector<QRegion> regions;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint)
+      regions.push_back(static_cast<QPaintEvent*>(event)->region());
+    return false;
+  }
+};
+
+class QtViewDrawingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    font.CreateFont(18, 8, 0, 0, 400, 0, 0, 0, 186, 0, 1, 0, 49, "Terminal");
+    windows.frame.ShowWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view()));
+  }
+
+  platform::qt::QtViewWidget* view() { return qtSystem().view(windows.view.m_hWnd); }
+
+  // Draws a row as the dump does: label, characters, hexadecimal.
+  void drawRow(CDC& dc, int row, COLORREF color, const std::string& label, const std::string& data,
+               const std::string& hex) {
+    dc.SetTextColor(color);
+    dc.ExtTextOut(0, 18 * row, label.data(), static_cast<int>(label.size()));
+    dc.ExtTextOut(64, 18 * row, data.data(), static_cast<int>(data.size()));
+    dc.ExtTextOut(224, 18 * row, hex.data(), static_cast<int>(hex.size()));
+  }
+
+  FrameAndView windows;
+  CFont font;
+};
+
+TEST_F(QtViewDrawingTest, ClientDrawingShowsBlackAndDarkRedTextInItsCellsOnWhite) {
+  {
+    CClientDC dc(&windows.view);
+    CRect client;
+    windows.view.GetClientRect(&client);
+    dc.FillSolidRect(client, RGB(255, 255, 255));
+    dc.SelectObject(&font);
+    drawRow(dc, 0, RGB(0, 0, 0), "000001: ", "AB", " 41 42");
+    drawRow(dc, 1, RGB(192, 0, 0), "000002: ", "\x0d\x0a", " 0d 0a");
+  }
+  const QImage grab = view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_GE(grab.height(), 36);
+
+  // Row 0 in black: label cells 0..7 ("000001:" inked, the blank not),
+  // characters at cell 8, hexadecimal from cell 28.
+  for (int cell : {0, 5, 6, 8, 9, 29, 30, 32, 33}) {
+    const QRect box(8 * cell, 0, 8, 18);
+    EXPECT_GT(countColour(grab, box, kBlack), 0) << "row 0 cell " << cell;
+    EXPECT_EQ(countColour(grab, box, kBlack), countInk(grab, box)) << "row 0 cell " << cell;
+  }
+  for (int cell : {7, 10, 27, 28, 31, 34}) {
+    EXPECT_EQ(countInk(grab, QRect(8 * cell, 0, 8, 18)), 0) << "row 0 cell " << cell;
+  }
+  // Row 1 in dark red, the line-break bytes as glyphs in cells 8 and 9.
+  for (int cell : {0, 6, 8, 9, 29, 30, 32, 33}) {
+    const QRect box(8 * cell, 18, 8, 18);
+    EXPECT_GT(countColour(grab, box, kDarkRed), 0) << "row 1 cell " << cell;
+    EXPECT_EQ(countColour(grab, box, kDarkRed), countInk(grab, box)) << "row 1 cell " << cell;
+  }
+  // Everything else is white.
+  EXPECT_EQ(countInk(grab, QRect(0, 36, grab.width(), grab.height() - 36)), 0);
+  EXPECT_EQ(countInk(grab, QRect(8 * 34, 0, grab.width() - 8 * 34, 36)), 0);
+}
+
+TEST_F(QtViewDrawingTest, ThePaintHandlerRunsWhenInvalidatedNotForDrawingOrTheCaret) {
+  QTest::qWait(50);
+  const int paintsAfterShow = windows.view.paints;
+  EXPECT_GE(paintsAfterShow, 1) << "a new window is painted once";
+  EXPECT_FALSE(view()->paintPending());
+  {
+    CClientDC dc(&windows.view);
+    dc.FillSolidRect(CRect{0, 0, 100, 18}, RGB(0, 0, 0));
+  }
+  windows.view.CreateSolidCaret(8, 18);
+  windows.view.ShowCaret();
+  QTest::qWait(50);
+  EXPECT_EQ(windows.view.paints, paintsAfterShow);
+
+  windows.view.Invalidate();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return windows.view.paints == paintsAfterShow + 1; }, 2000));
+  QTest::qWait(50);
+  EXPECT_EQ(windows.view.paints, paintsAfterShow + 1) << "one paint, no repaint loop";
+  DestroyCaret();
+}
+
+TEST_F(QtViewDrawingTest, DrawingInsideThePaintHandlerReachesTheScreen) {
+  windows.view.onPaint = [&] {
+    CClientDC dc(&windows.view);
+    dc.FillSolidRect(CRect{0, 0, 704, 441}, RGB(255, 255, 255));
+    dc.SelectObject(&font);
+    dc.ExtTextOut(64, 36, "X", 1);
+  };
+  windows.view.Invalidate();
+  const QImage grab = view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_GT(countColour(grab, QRect(64, 36, 8, 18), kBlack), 0);
+  EXPECT_EQ(countInk(grab, grab.rect()), countInk(grab, QRect(64, 36, 8, 18)));
+}
+
+TEST_F(QtViewDrawingTest, OnlyTheTouchedPartIsFlushedAndAtMostOncePerFrame) {
+  QTest::qWait(50);
+  view()->setFrameIntervalMs(60 * 1000);  // a frame that never ends within the test
+  view()->flushNow();
+  PaintSpy spy(view());
+  const int flushesBefore = view()->flushCount();
+  for (int i = 0; i < 10; ++i) {
+    CClientDC dc(&windows.view);
+    dc.SelectObject(&font);
+    dc.ExtTextOut(64, 18 * 3, "ABCD", 4);
+    QApplication::processEvents();
+  }
+  EXPECT_LE(view()->flushCount(), flushesBefore + 1) << "drawings within one frame gather";
+  view()->flushNow();
+  QApplication::processEvents();
+  ASSERT_FALSE(spy.regions.empty());
+  QRegion painted;
+  for (const auto& region : spy.regions) painted += region;
+  EXPECT_EQ(painted.boundingRect(), QRect(64, 54, 32, 18));
+}
+
+TEST_F(QtViewDrawingTest, AResizedViewKeepsItsImageAndIsPaintedAgain) {
+  {
+    CClientDC dc(&windows.view);
+    dc.FillSolidRect(CRect{0, 0, 10, 10}, RGB(0, 0, 0));
+  }
+  const int paints = windows.view.paints;
+  view()->resize(300, 200);
+  CRect client;
+  windows.view.GetClientRect(&client);
+  EXPECT_EQ(client, (CRect{0, 0, 300, 200}));
+  EXPECT_EQ(view()->image().pixel(5, 5), kBlack);
+  EXPECT_EQ(view()->image().pixel(299, 199), kWhite);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return windows.view.paints > paints; }, 2000));
+}
+
+TEST_F(QtViewDrawingTest, DrawingOnAWindowWithoutAnImageDrawsNothing) {
+  CClientDC dc(&windows.frame);
+  dc.FillSolidRect(CRect{0, 0, 10, 10}, RGB(0, 0, 0));
+  dc.ExtTextOut(0, 0, "A", 1);
+  SUCCEED();
+}
+
+}  // namespace

@@ -333,8 +333,8 @@ QApplication* application = nullptr;
 
 QtWindowSystem& installQtWindowSystem(int& argc, char** argv) {
   // The application is not destroyed at exit: Qt's own globals may be gone by
-  // the time a static object's destructor ran. shutDownQtApplication ends it
-  // while they still exist.
+  // the time an exit handler or a static object's destructor runs.
+  // shutDownQtApplication ends it while they still exist.
   if (QCoreApplication::instance() == nullptr) application = new QApplication(argc, argv);
   // Never destroyed: window objects of static lifetime may still close their
   // windows while the process ends.

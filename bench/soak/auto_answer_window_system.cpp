@@ -19,7 +19,8 @@ bool AutoAnswerWindowSystem::runFileDialog(platform::FileDialogRequest& request)
   // monitor takes as "nothing happens".
   if (request.open || savePath_.empty()) {
     record({request.open ? AnsweredPrompt::Kind::OpenDialog : AnsweredPrompt::Kind::SaveDialog,
-            {}, {}});
+            {},
+            {}});
     return false;
   }
   request.chosenPath = savePath_;

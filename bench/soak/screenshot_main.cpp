@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: korvane-screenshot OUTPUT.png [--seconds S] [--linesim PROGRAM]\n");
+    std::fprintf(stderr,
+                 "usage: korvane-screenshot OUTPUT.png [--seconds S] [--linesim PROGRAM]\n");
     return 2;
   }
   const std::string output = argv[1];
@@ -56,7 +57,8 @@ int main(int argc, char** argv) {
     if (!session.start()) return 1;
     QTimer::singleShot(300, [&] { session.command(ID_CONNECT); });
     QTimer::singleShot(300 + seconds * 1000, [&] {
-      if (QWidget* window = session.mainWindow()) saved = window->grab().save(QString::fromStdString(output));
+      if (QWidget* window = session.mainWindow())
+        saved = window->grab().save(QString::fromStdString(output));
       session.quit();
     });
     session.run();

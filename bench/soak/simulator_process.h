@@ -25,8 +25,8 @@ class SimulatorProcess {
   bool start(const std::string& program, const std::vector<std::string>& arguments,
              const std::filesystem::path& outputFile);
   // True once every name has an entry in the ports folder.
-  bool waitForLinks(const std::filesystem::path& portsFolder,
-                    const std::vector<std::string>& names, std::chrono::milliseconds timeout);
+  bool waitForLinks(const std::filesystem::path& portsFolder, const std::vector<std::string>& names,
+                    std::chrono::milliseconds timeout);
   // Asks the simulator to end and waits for it; its exit status, or -1.
   int stop();
   // The "sent" lines of its output, one per line of the simulator.

@@ -56,8 +56,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--keep") {
       options.keep = true;
     } else {
-      std::fprintf(stderr, "usage: korvane-soak [--poll-ms N] [--linesim PROGRAM] "
-                           "[--limit-seconds S] [--keep]\n");
+      std::fprintf(stderr,
+                   "usage: korvane-soak [--poll-ms N] [--linesim PROGRAM] "
+                   "[--limit-seconds S] [--keep]\n");
       return false;
     }
   }
@@ -105,9 +106,14 @@ int main(int argc, char** argv) {
   const fs::path capturePath = work / "soak-capture.kvn";
 
   soak::SimulatorProcess simulator;
-  const std::vector<std::string> simArgs{"--pattern", "counter",         "--seed",
-                                         "1",         "--baud",          "256000",
-                                         "--wait-for-open", "--seconds",
+  const std::vector<std::string> simArgs{"--pattern",
+                                         "counter",
+                                         "--seed",
+                                         "1",
+                                         "--baud",
+                                         "256000",
+                                         "--wait-for-open",
+                                         "--seconds",
                                          std::to_string(options.limitSeconds)};
   if (!simulator.start(options.linesim, simArgs, work / "linesim.out") ||
       !simulator.waitForLinks(work / "korvane" / "ports", {kPortNames[0], kPortNames[1]},
@@ -146,7 +152,8 @@ int main(int argc, char** argv) {
       QTimer::singleShot(0, [&] {
         session.command(ID_SAVE_FILE);
         run.saved = fs::exists(capturePath);
-        run.storeBytesAtSave = static_cast<std::size_t>(monitorState.writePos - monitorState.bufferStart);
+        run.storeBytesAtSave =
+            static_cast<std::size_t>(monitorState.writePos - monitorState.bufferStart);
         run.connectedAfterSave = monitorState.connected != 0;
         // A few more ticks with the store full and the ports closed.
         QTimer::singleShot(500, [&] { session.quit(); });

@@ -15,8 +15,11 @@ void ImageSurface::fillSolidRect(const CRect& rect, COLORREF color) {
                          .intersected(image_.rect());
   if (area.isEmpty()) return;
   const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
+  // bits() once: every scanLine() call would check the image for sharing.
+  uchar* bits = image_.bits();
+  const auto stride = static_cast<std::size_t>(image_.bytesPerLine());
   for (int row = area.top(); row <= area.bottom(); ++row) {
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(row));
+    auto* line = reinterpret_cast<QRgb*>(bits + static_cast<std::size_t>(row) * stride);
     std::fill(line + area.left(), line + area.right() + 1, pixel);
   }
   touched_ |= area;
@@ -25,25 +28,40 @@ void ImageSurface::fillSolidRect(const CRect& rect, COLORREF color) {
 void ImageSurface::textOut(int x, int y, COLORREF color, const LogFont& font, const BYTE* bytes,
                            int count) {
   if (count <= 0 || bytes == nullptr) return;
-  const GlyphAtlas& atlas = GlyphAtlas::forStyle(font, color);
+  const QImage& atlas = GlyphAtlas::forStyle(font, color).image();
+  const Pixels<const uchar> from{atlas.constBits(), static_cast<std::size_t>(atlas.bytesPerLine())};
+  const Pixels<uchar> to{image_.bits(), static_cast<std::size_t>(image_.bytesPerLine())};
   for (int i = 0; i < count; ++i) {
     const int cellLeft = x + kCellWidth * i;
     if (cellLeft >= image_.width()) break;
-    copyCell(atlas.image(), atlas.cellX(bytes[i]), cellLeft, y);
+    copyCell(from, kCellWidth * bytes[i], to, cellLeft, y);
   }
 }
 
-void ImageSurface::copyCell(const QImage& atlas, int atlasX, int x, int y) {
+void ImageSurface::copyCell(const Pixels<const uchar>& atlas, int atlasX,
+                            const Pixels<uchar>& target, int x, int y) {
   const QRect cell = QRect(x, y, kCellWidth, kCellHeight).intersected(image_.rect());
   if (cell.isEmpty()) return;
   const int skipX = cell.left() - x;
   const int skipY = cell.top() - y;
-  const auto bytes = static_cast<std::size_t>(cell.width()) * sizeof(QRgb);
-  for (int row = 0; row < cell.height(); ++row) {
-    const auto* from =
-        reinterpret_cast<const QRgb*>(atlas.constScanLine(skipY + row)) + atlasX + skipX;
-    auto* to = reinterpret_cast<QRgb*>(image_.scanLine(cell.top() + row)) + cell.left();
-    std::memcpy(to, from, bytes);
+  const auto* from = atlas.bits + static_cast<std::size_t>(skipY) * atlas.stride +
+                     static_cast<std::size_t>(atlasX + skipX) * sizeof(QRgb);
+  auto* to = target.bits + static_cast<std::size_t>(cell.top()) * target.stride +
+             static_cast<std::size_t>(cell.left()) * sizeof(QRgb);
+  if (cell.width() == kCellWidth) {
+    // The whole width: a copy of fixed size, which the compiler inlines.
+    for (int row = 0; row < cell.height(); ++row) {
+      std::memcpy(to, from, kCellWidth * sizeof(QRgb));
+      from += atlas.stride;
+      to += target.stride;
+    }
+  } else {
+    const auto bytes = static_cast<std::size_t>(cell.width()) * sizeof(QRgb);
+    for (int row = 0; row < cell.height(); ++row) {
+      std::memcpy(to, from, bytes);
+      from += atlas.stride;
+      to += target.stride;
+    }
   }
   touched_ |= cell;
 }

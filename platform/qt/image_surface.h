@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <cstddef>
 
 #include "platform/framework/window_system.h"
 
@@ -28,7 +29,13 @@ class ImageSurface final : public DrawSurface {
   QRect touched() const { return touched_; }
 
  private:
-  void copyCell(const QImage& atlas, int atlasX, int x, int y);
+  template <class Byte>
+  struct Pixels {
+    Byte* bits;
+    std::size_t stride;  // bytes from one row to the next
+  };
+  void copyCell(const Pixels<const uchar>& atlas, int atlasX, const Pixels<uchar>& target, int x,
+                int y);
 
   QImage& image_;
   WindowHandle window_;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 
 #include "capture/monitor_state.h"
 #include "platform/framework/cwnd.h"
@@ -13,10 +14,7 @@ RecordSlot RecordIndex[kRecordIndexSlots];
 
 namespace {
 
-struct FreeDeleter {
-  void operator()(std::uint8_t* block) const { std::free(block); }
-};
-using Block = std::unique_ptr<std::uint8_t, FreeDeleter>;
+using Block = std::unique_ptr<std::uint8_t[]>;
 
 // The buffer the store owns, and its size in bytes. The size is kept beside
 // the block so that no walk or write depends on a setting that may have moved
@@ -28,12 +26,45 @@ struct OwnedBuffer {
 OwnedBuffer ownedBuffer;
 
 // A zero-filled block of sizeMB MiB, or none when that size is not one that
-// can be allocated.
+// can be allocated. Every byte is written here, so the memory is really
+// there before the capture starts: the appends then never stall on fresh
+// pages, and a shortage shows now instead of in the middle of a capture.
 Block allocateZeroed(std::int32_t sizeMB) {
   if (sizeMB < 1) return nullptr;
   const auto mib = static_cast<std::size_t>(sizeMB);
   if (mib > std::numeric_limits<std::size_t>::max() / kBytesPerMiB) return nullptr;
-  return Block(static_cast<std::uint8_t*>(std::calloc(mib * kBytesPerMiB, 1)));
+  const std::size_t bytes = mib * kBytesPerMiB;
+  // Not calloc: that hands out pages that are only zeroed when first touched.
+  Block block(new (std::nothrow) std::uint8_t[bytes]);
+  if (block) std::memset(block.get(), 0, bytes);
+  return block;
+}
+
+// The first eight characters of "%06d: " for value. Digits are written by
+// hand for the usual non-negative numbers: an append happens for every 16
+// bytes received, and a formatted print per chunk would dominate its cost.
+void formatLabel(std::int32_t value, char (&label)[CaptureRecord::kLabelSize]) {
+  if (value < 0) {
+    char formatted[16];
+    std::snprintf(formatted, sizeof formatted, "%06d: ", value);
+    std::memcpy(label, formatted, sizeof label);
+    return;
+  }
+  char digits[10];
+  int count = 0;
+  auto rest = static_cast<std::uint32_t>(value);
+  do {
+    digits[count++] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  while (count < 6) digits[count++] = '0';
+  // Digits, then ": ", cut to eight characters.
+  char text[12];
+  int length = 0;
+  while (count > 0) text[length++] = digits[--count];
+  text[length++] = ':';
+  text[length++] = ' ';
+  std::memcpy(label, text, sizeof label);
 }
 
 void clearIndexFlags() {
@@ -110,8 +141,8 @@ void appendChunk(int port, const std::uint8_t* bytes, int n) {
     return;
   }
 
-  char formatted[16];
-  std::snprintf(formatted, sizeof formatted, "%06d: ", s.pollSeq);
+  char label[CaptureRecord::kLabelSize];
+  formatLabel(s.pollSeq, label);
   const std::uint8_t* const bufferEnd = s.bufferStart + ownedBuffer.bytes;
   const auto tag = static_cast<std::uint8_t>(port + 1);
 
@@ -129,7 +160,7 @@ void appendChunk(int port, const std::uint8_t* bytes, int n) {
     RecordIndex[s.recordCount].record = at;
     at[CaptureRecord::kLengthOffset] = static_cast<std::uint8_t>(m);
     at[CaptureRecord::kPortTagOffset] = tag;
-    std::memcpy(at + CaptureRecord::kLabelOffset, formatted, CaptureRecord::kLabelSize);
+    std::memcpy(at + CaptureRecord::kLabelOffset, label, CaptureRecord::kLabelSize);
     std::memcpy(at + CaptureRecord::kDataOffset, bytes + consumed, static_cast<std::size_t>(m));
     s.writePos = at + recordBytes;
     RecordIndex[s.recordCount].complete = 1;

@@ -35,7 +35,8 @@ void pollConnectedPorts(PollCycleHost& host) {
     return;
   }
 
-  ++s.pollSeq;
+  // Counted modulo 2^32, as a 32-bit counter wraps after 2^31 ticks.
+  s.pollSeq = static_cast<std::int32_t>(static_cast<std::uint32_t>(s.pollSeq) + 1u);
   const int ports = s.portBDisabled != 0 ? 1 : 2;
   std::array<std::uint8_t, kMaxChunkBytes> buffer;
   for (int port = 0; port < ports && s.storeOverflowed == 0; ++port) {

@@ -114,8 +114,9 @@ TEST_F(CaptureStoreTest, PortTagIsPortNumberPlusOne) {
 
 TEST_F(CaptureStoreTest, LabelIsTheFirstEightCharactersOfThePollNumber) {
   const std::vector<std::pair<int, std::string>> cases = {
-      {0, "000000: "},      {7, "000007: "},       {42, "000042: "},
-      {999999, "999999: "}, {1000000, "1000000:"}, {12345678, "12345678"},
+      {0, "000000: "},          {7, "000007: "},       {42, "000042: "},
+      {999999, "999999: "},     {1000000, "1000000:"}, {12345678, "12345678"},
+      {2147483647, "21474836"}, {-1, "-00001: "},      {-2147483647 - 1, "-2147483"},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     monitorState.pollSeq = cases[i].first;

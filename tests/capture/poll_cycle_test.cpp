@@ -212,4 +212,12 @@ TEST_F(PollCycleTest, ReadClaimingMoreThanTheBufferCountsAsAFullRead) {
   EXPECT_EQ(host.readsOf, (std::vector<int>{0, 0, 1}));
 }
 
+TEST_F(PollCycleTest, TickNumberWrapsAroundInsteadOfOverflowing) {
+  monitorState.pollSeq = 2147483647;
+  host.results[0] = {1};
+  pollConnectedPorts(host);
+  EXPECT_EQ(monitorState.pollSeq, -2147483647 - 1);
+  EXPECT_EQ(label(0), "-2147483");
+}
+
 }  // namespace

@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl1-mesa-dev fonts-dejavu-core
-  xvfb xauth x11-utils procps python3
+  xvfb xauth x11-utils procps python3 shared-mime-info desktop-file-utils
 )
 
 missing=()

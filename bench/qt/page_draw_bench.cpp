@@ -52,7 +52,8 @@ struct Windows {
     view.CreateNative(platform::WindowKind::View, &frame, CREATESTRUCT{});
     font.CreateFont(18, 8, 0, 0, 400, 0, 0, 0, 186, 0, 1, 0, 49, "Terminal");
     frame.ShowWindow();
-    if (!QTest::qWaitForWindowExposed(qtSystem->frame(frame.m_hWnd))) std::fputs("not exposed\n", stderr);
+    if (!QTest::qWaitForWindowExposed(qtSystem->frame(frame.m_hWnd)))
+      std::fputs("not exposed\n", stderr);
   }
 };
 

@@ -18,6 +18,12 @@ int main(int argc, char** argv) {
   platform::posix::HiveFileRegistry settingsFile(platform::posix::hiveFilePath());
   platform::installRegistryBackend(&settingsFile);
 
-  CKORVANEApp theApp;
-  return AfxWinMain(argc, argv);
+  int status = 0;
+  {
+    CKORVANEApp theApp;
+    status = AfxWinMain(argc, argv);
+  }
+  // The application object and its windows go first, while Qt still runs.
+  platform::qt::shutDownQtApplication();
+  return status;
 }

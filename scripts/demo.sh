@@ -10,10 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 build_dir=${KORVANE_BUILD_DIR:-build/release}
-# GCC 12 at -O3 reports false positives of these warnings inside the standard
-# library's strings and vectors; they must not stop a demo build.
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF -DKORVANE_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="-Wno-error=restrict -Wno-error=stringop-overflow -Wno-error=array-bounds -Wno-error=stringop-overread"
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF -DKORVANE_BENCH=OFF
 cmake --build "$build_dir" --target korvane korvane-linesim
 
 "$build_dir/tools/line_simulator/korvane-linesim" --pattern protocol --baud 115200 --wait-for-open --replace &

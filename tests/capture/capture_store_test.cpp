@@ -9,17 +9,14 @@
 
 #include "capture/monitor_state.h"
 #include "platform/headless/headless_window_system.h"
+#include "tests/support/fresh_store.h"
 
 namespace {
 
 class CaptureStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    headless::system().reset();
-    resetProcessState();
-    monitorState.memSizeMB = 2;
-    monitorState.memSizeMBLoaded = 2;
-    allocateCaptureStore();
+    startWithEmptyStore();
   }
   void TearDown() override { resetProcessState(); }
 

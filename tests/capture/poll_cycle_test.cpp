@@ -9,6 +9,7 @@
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "platform/headless/headless_window_system.h"
+#include "tests/support/fresh_store.h"
 
 namespace {
 
@@ -49,11 +50,7 @@ class ScriptedHost final : public PollCycleHost {
 class PollCycleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    headless::system().reset();
-    resetProcessState();
-    monitorState.memSizeMB = 2;
-    monitorState.memSizeMBLoaded = 2;
-    allocateCaptureStore();
+    startWithEmptyStore();
     monitorState.connected = 1;
   }
   void TearDown() override { resetProcessState(); }

@@ -3,7 +3,12 @@
 // buffer) until its store is full, then Save File and an exact comparison of
 // each port's saved bytes with what the line simulator sent.
 //
-//   korvane-soak [--poll-ms N] [--linesim PROGRAM] [--limit-seconds S] [--keep]
+//   korvane-soak [--poll-ms N] [--linesim PROGRAM] [--limit-seconds S]
+//                [--capture-seconds S] [--keep]
+//
+// With --capture-seconds the capture ends after S seconds instead of at the
+// full store: the monitor disconnects, saves, and what it holds by then is
+// compared the same way. A short run for measuring CPU while changing code.
 //
 // Prints its figures as key=value lines and "result=PASS" or "result=FAIL";
 // the exit status is 0 only for a pass.
@@ -40,6 +45,7 @@ struct Options {
   std::string pollMs = "10";
   std::string linesim = KORVANE_LINESIM_PATH;
   int limitSeconds = 900;
+  int captureSeconds = 0;  // 0: until the store is full
   bool keep = false;
 };
 
@@ -53,16 +59,19 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.linesim = argv[++i];
     } else if (arg == "--limit-seconds" && hasValue) {
       options.limitSeconds = std::atoi(argv[++i]);
+    } else if (arg == "--capture-seconds" && hasValue) {
+      options.captureSeconds = std::atoi(argv[++i]);
     } else if (arg == "--keep") {
       options.keep = true;
     } else {
       std::fprintf(stderr,
                    "usage: korvane-soak [--poll-ms N] [--linesim PROGRAM] "
-                   "[--limit-seconds S] [--keep]\n");
+                   "[--limit-seconds S] [--capture-seconds S] [--keep]\n");
       return false;
     }
   }
-  return options.limitSeconds > 0;
+  return options.limitSeconds > 0 && options.captureSeconds >= 0 &&
+         options.captureSeconds < options.limitSeconds;
 }
 
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
@@ -88,6 +97,7 @@ struct RunRecord {
   std::size_t storeBytesAtSave = 0;
   bool connectedAfterSave = true;
   bool timedOut = false;
+  bool endedByClock = false;  // a short run: the capture stopped after a fixed time
   std::vector<std::string> otherPrompts;
 };
 
@@ -169,6 +179,23 @@ int main(int argc, char** argv) {
       session.command(ID_CONNECT);
       probe.start();
     });
+    if (options.captureSeconds > 0) {
+      QTimer::singleShot(300 + options.captureSeconds * 1000, [&] {
+        if (run.fullNotices > 0) return;  // the store filled first
+        run.endedByClock = true;
+        run.fullAt = Clock::now();
+        run.cpuAtFull = soak::cpuSecondsUsed();
+        run.pollsAtFull = monitorState.pollSeq;
+        run.recordsAtFull = monitorState.recordCount;
+        session.command(ID_DISCONNECT);
+        session.command(ID_SAVE_FILE);
+        run.saved = fs::exists(capturePath);
+        run.storeBytesAtSave =
+            static_cast<std::size_t>(monitorState.writePos - monitorState.bufferStart);
+        run.connectedAfterSave = monitorState.connected != 0;
+        QTimer::singleShot(500, [&] { session.quit(); });
+      });
+    }
     QTimer::singleShot(options.limitSeconds * 1000, [&] {
       run.timedOut = true;
       session.quit();
@@ -186,13 +213,13 @@ int main(int argc, char** argv) {
   const soak::CaptureFileWalk walk = soak::walkCaptureFile(file);
   std::vector<std::string> faults;
   if (run.timedOut) faults.push_back("the store did not fill within the time limit");
-  if (run.fullNotices != 1) {
+  if (run.fullNotices != (run.endedByClock ? 0 : 1)) {
     faults.push_back("\"Receive Buffer Full\" shown " + std::to_string(run.fullNotices) + " times");
   }
   for (const auto& prompt : run.otherPrompts) faults.push_back("unexpected box " + prompt);
   if (!run.saved) faults.push_back("Save File wrote no file");
   if (run.connectedAfterSave) faults.push_back("still connected after the store filled");
-  if (run.recordsAtFull != kRecordIndexSlots && !run.overflowed) {
+  if (!run.endedByClock && run.recordsAtFull != kRecordIndexSlots && !run.overflowed) {
     faults.push_back("the store was not full at the notice");
   }
   if (walk.fault) faults.push_back(*walk.fault);
@@ -226,6 +253,7 @@ int main(int argc, char** argv) {
   const double cpuPercent =
       captureSeconds > 0 ? 100 * (run.cpuAtFull - run.cpuAtConnect) / captureSeconds : 0;
   std::printf("poll_ms=%s\n", options.pollMs.c_str());
+  std::printf("ended=%s\n", run.endedByClock ? "after the fixed capture time" : "store full");
   std::printf("capture_seconds=%.1f\n", captureSeconds);
   std::printf("cpu_percent_of_one_core=%.2f\n", cpuPercent);
   std::printf("peak_memory_mib=%.1f\n", peakKiB ? static_cast<double>(*peakKiB) / 1024 : -1.0);

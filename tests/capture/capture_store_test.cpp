@@ -15,9 +15,7 @@ namespace {
 
 class CaptureStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    startWithEmptyStore();
-  }
+  void SetUp() override { startWithEmptyStore(); }
   void TearDown() override { resetProcessState(); }
 
   static void append(int port, const std::vector<std::uint8_t>& bytes) {

@@ -14,9 +14,7 @@
 
 class CaptureFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    startWithEmptyStore();
-  }
+  void SetUp() override { startWithEmptyStore(); }
   void TearDown() override { resetProcessState(); }
 
   // One record of the given data bytes from port (0 or 1) in tick pollSeq.

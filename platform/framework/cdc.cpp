@@ -6,9 +6,12 @@ BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, i
                        BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                        BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
                        const char* faceName) {
-  logFont_ = platform::LogFont{height,    width,         escapement,   orientation,
-                               weight,    italic,        underline,    strikeOut,
-                               charSet,   outPrecision,  clipPrecision, quality,
+  logFont_ = platform::LogFont{height,         width,
+                               escapement,     orientation,
+                               weight,         italic,
+                               underline,      strikeOut,
+                               charSet,        outPrecision,
+                               clipPrecision,  quality,
                                pitchAndFamily, faceName != nullptr ? faceName : ""};
   created_ = true;
   return TRUE;

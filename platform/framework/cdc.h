@@ -3,16 +3,16 @@
 
 #include <string>
 
-#include "platform/framework/wintypes.h"
 #include "platform/framework/window_system.h"
+#include "platform/framework/wintypes.h"
 
 class CWnd;
 
 class CFont {
  public:
   // Arguments in CreateFont's order.
-  BOOL CreateFont(int height, int width, int escapement, int orientation, int weight,
-                  BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
+  BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
+                  BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                   BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* faceName);
   BOOL DeleteObject();
   bool IsCreated() const { return created_; }

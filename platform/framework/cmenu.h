@@ -11,10 +11,10 @@
 class CMenu;
 
 struct MenuItem {
-  std::string text;          // empty for a separator
-  UINT id = 0;               // command id; 0 for a popup or a separator
+  std::string text;  // empty for a separator
+  UINT id = 0;       // command id; 0 for a popup or a separator
   bool separator = false;
-  UINT state = MF_ENABLED;   // MF_ENABLED, or MF_GRAYED | MF_DISABLED
+  UINT state = MF_ENABLED;       // MF_ENABLED, or MF_GRAYED | MF_DISABLED
   std::unique_ptr<CMenu> popup;  // set for a popup entry
 };
 

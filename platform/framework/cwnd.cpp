@@ -16,8 +16,8 @@ void publishCaret() { windowSystem().caretChanged(caret); }
 CWnd::~CWnd() { DestroyWindow(); }
 
 BOOL CWnd::CreateNative(platform::WindowKind kind, CWnd* parent, const CREATESTRUCT& cs) {
-  m_hWnd = windowSystem().createWindow(*this, kind,
-                                       parent != nullptr ? parent->m_hWnd : platform::kNoWindow, cs);
+  m_hWnd = windowSystem().createWindow(
+      *this, kind, parent != nullptr ? parent->m_hWnd : platform::kNoWindow, cs);
   return m_hWnd != platform::kNoWindow ? TRUE : FALSE;
 }
 
@@ -106,7 +106,8 @@ void AfxExitProcess(int status) {
   std::abort();  // a backend whose exit returned
 }
 
-int ShowMessageBox(platform::WindowHandle owner, const std::string& text, const std::string& caption,
-                   UINT style) {
-  return windowSystem().messageBox({.owner = owner, .text = text, .caption = caption, .style = style});
+int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                   const std::string& caption, UINT style) {
+  return windowSystem().messageBox(
+      {.owner = owner, .text = text, .caption = caption, .style = style});
 }

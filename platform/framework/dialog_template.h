@@ -13,8 +13,8 @@ enum class ControlKind {
   DefPushButton,
   PushButton,
   GroupBox,
-  Label,         // static text
-  ComboBox,      // editable drop-down with a list
+  Label,     // static text
+  ComboBox,  // editable drop-down with a list
   AutoCheckBox,
   Edit,
   Icon,
@@ -31,9 +31,9 @@ struct ControlTemplate {
   bool tabStop = false;
   bool border = false;
   bool verticalScroll = false;
-  bool noPrefix = false;        // no mnemonic processing of '&'
+  bool noPrefix = false;  // no mnemonic processing of '&'
   bool centerVertically = false;
-  int iconId = 0;               // for ControlKind::Icon
+  int iconId = 0;  // for ControlKind::Icon
   // For ControlKind::ComboBox: the list the dialog's initialisation fills in.
   std::vector<std::string> listItems{};
 };

@@ -64,8 +64,8 @@ class DrawSurface {
   virtual void fillSolidRect(const CRect& rect, COLORREF color) = 0;
   // Draws count single-byte characters, each in one cell, the first cell's
   // top-left corner at (x, y).
-  virtual void textOut(int x, int y, COLORREF color, const LogFont& font,
-                       const BYTE* bytes, int count) = 0;
+  virtual void textOut(int x, int y, COLORREF color, const LogFont& font, const BYTE* bytes,
+                       int count) = 0;
 };
 
 enum class DrawKind { Client, Paint };
@@ -78,11 +78,11 @@ struct MessageBoxRequest {
 };
 
 struct FileDialogRequest {
-  bool open = true;                  // open dialog, else save dialog
-  std::string defaultExtension;      // empty: none
-  std::string initialFileName;       // such as "*.kvn"
+  bool open = true;              // open dialog, else save dialog
+  std::string defaultExtension;  // empty: none
+  std::string initialFileName;   // such as "*.kvn"
   DWORD flags = 0;
-  std::string filter;                // framework notation: "desc|pattern|...||"
+  std::string filter;  // framework notation: "desc|pattern|...||"
   WindowHandle owner = kNoWindow;
   // Filled by the backend when the user confirms: the full path chosen.
   std::string chosenPath;

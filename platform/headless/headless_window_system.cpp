@@ -204,7 +204,8 @@ void HeadlessWindowSystem::advance(long long ms) {
   for (;;) {
     auto next = timers_.end();
     for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-      if (it->second.dueMs <= end && (next == timers_.end() || it->second.dueMs < next->second.dueMs)) {
+      if (it->second.dueMs <= end &&
+          (next == timers_.end() || it->second.dueMs < next->second.dueMs)) {
         next = it;
       }
     }

@@ -23,12 +23,12 @@ struct DrawOp {
   enum class Kind { Fill, Text } kind = Kind::Fill;
   platform::WindowHandle window = platform::kNoWindow;
   platform::DrawKind drawKind = platform::DrawKind::Client;
-  CRect rect;             // Fill
-  int x = 0;              // Text
-  int y = 0;              // Text
-  COLORREF color = 0;     // fill colour or text colour
-  platform::LogFont font; // Text
-  std::string bytes;      // Text: the raw bytes drawn
+  CRect rect;              // Fill
+  int x = 0;               // Text
+  int y = 0;               // Text
+  COLORREF color = 0;      // fill colour or text colour
+  platform::LogFont font;  // Text
+  std::string bytes;       // Text: the raw bytes drawn
 };
 
 struct WindowRecord {

@@ -1,20 +1,20 @@
-// Drawing of one device context into a window's client-area image: solid
-// fills and text copied cell by cell from the glyph atlas. It remembers the
-// rectangle it touched so that only that part is put on the screen.
+// One device context on a view: its fills and text are recorded in the
+// view's draw list, to be written into the client-area image when the screen
+// is next updated. It remembers the rectangle it touched so that only that
+// part is put on the screen.
 #pragma once
 
-#include <QImage>
 #include <QRect>
-#include <cstddef>
 
 #include "platform/framework/window_system.h"
+#include "platform/qt/draw_list.h"
 
 namespace platform::qt {
 
 class ImageSurface final : public DrawSurface {
  public:
-  ImageSurface(QImage& image, WindowHandle window, DrawKind kind)
-      : image_(image), window_(window), kind_(kind) {}
+  ImageSurface(DrawList& list, WindowHandle window, DrawKind kind)
+      : list_(list), window_(window), kind_(kind) {}
 
   CRect clientRect() const override;
   void fillSolidRect(const CRect& rect, COLORREF color) override;
@@ -29,15 +29,7 @@ class ImageSurface final : public DrawSurface {
   QRect touched() const { return touched_; }
 
  private:
-  template <class Byte>
-  struct Pixels {
-    Byte* bits;
-    std::size_t stride;  // bytes from one row to the next
-  };
-  void copyCell(const Pixels<const uchar>& atlas, int atlasX, const Pixels<uchar>& target, int x,
-                int y);
-
-  QImage& image_;
+  DrawList& list_;
   WindowHandle window_;
   DrawKind kind_;
   QRect touched_;

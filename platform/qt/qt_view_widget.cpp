@@ -30,12 +30,20 @@ QtViewWidget::QtViewWidget(CWnd& wnd, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   image_ = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
   image_.fill(Qt::white);
+  drawList_.setBounds(image_.size());
 
   flushTimer_.setSingleShot(true);
   flushTimer_.setTimerType(Qt::PreciseTimer);
   connect(&flushTimer_, &QTimer::timeout, this, [this] { flushNow(); });
   connect(&blinkTimer_, &QTimer::timeout, this, [this] { toggleBlink(); });
 }
+
+const QImage& QtViewWidget::image() {
+  rasterise();
+  return image_;
+}
+
+void QtViewWidget::rasterise() { drawList_.rasterise(image_); }
 
 void QtViewWidget::invalidate() {
   paintPending_ = true;
@@ -44,6 +52,7 @@ void QtViewWidget::invalidate() {
 
 void QtViewWidget::drawn(const QRect& touched, DrawKind kind) {
   if (kind == DrawKind::Paint) paintPending_ = false;  // the paint cycle validates
+  if (drawList_.full()) rasterise();
   QRegion region(touched);
   // What is drawn inside a paint is put on the screen by that paint.
   if (painting_) region -= paintingRegion_;
@@ -77,6 +86,7 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
     wnd_->DispatchPaint();
     painting_ = false;
   }
+  rasterise();
   QPainter painter(this);
   for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image_, rect);
   const QRect caret = shownCaretRect().intersected(event->rect());
@@ -88,11 +98,13 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
 }
 
 void QtViewWidget::resizeEvent(QResizeEvent* event) {
+  rasterise();  // what was drawn for the old size stays, as far as it fits
   QImage resized(std::max(1, event->size().width()), std::max(1, event->size().height()),
                  QImage::Format_RGB32);
   resized.fill(Qt::white);
   QPainter(&resized).drawImage(0, 0, image_);
   image_ = std::move(resized);
+  drawList_.setBounds(image_.size());
   invalidate();
 }
 

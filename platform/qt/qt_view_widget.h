@@ -1,10 +1,13 @@
 // The window of a view: a client-area image that device contexts draw into,
 // the caret over it, and key presses delivered with their PC scan code.
 //
-// The image is the window's lasting content. The view's own paint handler
-// runs only when the window was invalidated (created, resized, Invalidate);
-// anything drawn is put on the screen by copying the touched part of the
-// image, at most once per display frame. The caret is never drawn into the
+// The image is the window's lasting content. Device contexts record into a
+// draw list; the list is written into the image only when the screen is
+// updated (or the image is asked for), so a view that redraws more often
+// than the display refreshes pays for the pixels once per frame. The view's
+// own paint handler runs only when the window was invalidated (created,
+// resized, Invalidate); anything drawn is put on the screen by copying the
+// touched part of the image, at most once per display frame. The caret is never drawn into the
 // image: it is inverted over it when the screen is updated, so its blinking
 // repaints only its own cell and never asks the view to draw.
 #pragma once
@@ -16,6 +19,7 @@
 #include <QWidget>
 
 #include "platform/framework/window_system.h"
+#include "platform/qt/draw_list.h"
 
 class CWnd;
 
@@ -28,8 +32,11 @@ class QtViewWidget final : public QWidget {
   // After this the widget no longer calls the window object.
   void detach() { wnd_ = nullptr; }
 
-  QImage& image() { return image_; }
-  const QImage& image() const { return image_; }
+  // The content with everything drawn so far written in.
+  const QImage& image();
+  QSize imageSize() const { return image_.size(); }
+  // Where device contexts on this window draw.
+  DrawList& drawList() { return drawList_; }
 
   // Asks for the view's paint handler on the next screen update.
   void invalidate();
@@ -59,11 +66,13 @@ class QtViewWidget final : public QWidget {
 
  private:
   void scheduleFlush(const QRect& rect);
+  void rasterise();
   void toggleBlink();
   QRect caretRect() const;
 
   CWnd* wnd_;
   QImage image_;
+  DrawList drawList_;
   bool paintPending_ = true;  // a new window is invalid
   bool painting_ = false;
   QRegion paintingRegion_;

@@ -154,7 +154,7 @@ std::string QtWindowSystem::windowText(WindowHandle window) const {
 
 CRect QtWindowSystem::clientRect(WindowHandle window) const {
   if (const QtViewWidget* viewWidget = view(window)) {
-    return CRect{0, 0, viewWidget->image().width(), viewWidget->image().height()};
+    return CRect{0, 0, viewWidget->imageSize().width(), viewWidget->imageSize().height()};
   }
   if (const QtFrameWindow* frameWindow = frame(window)) {
     // The client area of a frame lies below its menu bar.
@@ -215,7 +215,7 @@ void QtWindowSystem::caretChanged(const CaretState& caret) {
 
 DrawSurface& QtWindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
   if (QtViewWidget* viewWidget = view(window)) {
-    openSurfaces_.push_back(std::make_unique<ImageSurface>(viewWidget->image(), window, kind));
+    openSurfaces_.push_back(std::make_unique<ImageSurface>(viewWidget->drawList(), window, kind));
   } else {
     openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
   }

@@ -26,14 +26,17 @@ class ImageSurfaceTest : public ::testing::Test {
     image.fill(Qt::white);
   }
 
+  // Recorded drawing reaches the pixels when the list is written out.
   void draw(int x, int y, COLORREF color, const std::string& bytes) {
-    ImageSurface surface(image, 1, platform::DrawKind::Client);
+    ImageSurface surface(list, 1, platform::DrawKind::Client);
     surface.textOut(x, y, color, font, reinterpret_cast<const BYTE*>(bytes.data()),
                     static_cast<int>(bytes.size()));
     touched = surface.touched();
+    list.rasterise(image);
   }
 
   QImage image;
+  platform::qt::DrawList list{QSize(704, 441)};
   platform::LogFont font{18, 8, 0, 0, 400, 0, 0, 0, 186, 0, 1, 0, 49, "Terminal"};
   QRect touched;
 };
@@ -75,7 +78,7 @@ TEST_F(ImageSurfaceTest, TextTakesOneEightPixelCellPerByteInItsColour) {
 }
 
 TEST_F(ImageSurfaceTest, TextPaintsItsCellsWhiteUnderneath) {
-  ImageSurface surface(image, 1, platform::DrawKind::Client);
+  ImageSurface surface(list, 1, platform::DrawKind::Client);
   surface.fillSolidRect(CRect{0, 0, 704, 441}, RGB(0, 0, 255));
   draw(0, 0, RGB(0, 0, 0), " ");
   EXPECT_EQ(countColour(image, QRect(0, 0, 8, 18), kWhite), 8 * 18);
@@ -83,17 +86,21 @@ TEST_F(ImageSurfaceTest, TextPaintsItsCellsWhiteUnderneath) {
 }
 
 TEST_F(ImageSurfaceTest, FillSolidRectCoversExactlyItsRectangleClippedToTheImage) {
-  ImageSurface surface(image, 1, platform::DrawKind::Client);
+  ImageSurface surface(list, 1, platform::DrawKind::Client);
   surface.fillSolidRect(CRect{10, 20, 30, 25}, RGB(1, 2, 3));
+  list.rasterise(image);
   EXPECT_EQ(countColour(image, image.rect(), qRgb(1, 2, 3)), 20 * 5);
   EXPECT_EQ(image.pixel(10, 20), qRgb(1, 2, 3));
   EXPECT_EQ(image.pixel(29, 24), qRgb(1, 2, 3));
   EXPECT_EQ(image.pixel(30, 24), kWhite);
   EXPECT_EQ(image.pixel(29, 25), kWhite);
   surface.fillSolidRect(CRect{-50, -50, 2000, 2000}, RGB(9, 9, 9));
+  list.rasterise(image);
   EXPECT_EQ(countColour(image, image.rect(), qRgb(9, 9, 9)), 704 * 441);
   surface.fillSolidRect(CRect{5, 5, 5, 50}, RGB(0, 0, 0));   // empty
   surface.fillSolidRect(CRect{50, 50, 5, 5}, RGB(0, 0, 0));  // inverted
+  EXPECT_TRUE(list.empty()) << "nothing to draw is not recorded";
+  list.rasterise(image);
   EXPECT_EQ(countColour(image, image.rect(), kBlack), 0);
   EXPECT_EQ(surface.touched(), image.rect());
 }

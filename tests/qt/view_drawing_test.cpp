@@ -160,6 +160,43 @@ TEST_F(QtViewDrawingTest, AResizedViewKeepsItsImageAndIsPaintedAgain) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return windows.view.paints > paints; }, 2000));
 }
 
+TEST_F(QtViewDrawingTest, DrawingWaitsForTheScreenUpdateYetAnyGrabShowsTheLatest) {
+  QTest::qWait(50);
+  view()->setFrameIntervalMs(60 * 1000);  // no screen update within the test
+  view()->flushNow();
+  QApplication::processEvents();
+  for (int redraw = 0; redraw < 50; ++redraw) {
+    CClientDC dc(&windows.view);
+    dc.FillSolidRect(CRect{0, 0, 720, 500}, RGB(255, 255, 255));
+    dc.SelectObject(&font);
+    drawRow(dc, redraw % 2, redraw % 2 == 0 ? RGB(0, 0, 0) : RGB(192, 0, 0),
+            "000001: ", "ABCDEFGHIJKLMNOP", std::string(48, 'x'));
+  }
+  EXPECT_EQ(view()->drawList().size(), 4u) << "only the last page is kept";
+  // The last page drew row 1 in dark red; row 0 of earlier pages is gone.
+  const QImage grab = view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(countInk(grab, QRect(0, 0, 720, 18)), 0);
+  EXPECT_GT(countColour(grab, QRect(0, 18, 608, 18), kDarkRed), 0);
+  EXPECT_EQ(countColour(grab, QRect(0, 18, 608, 18), kDarkRed), countInk(grab, grab.rect()));
+  EXPECT_TRUE(view()->drawList().empty());
+  EXPECT_EQ(view()->image().copy(grab.rect()), grab);
+}
+
+TEST_F(QtViewDrawingTest, AWindowWhoseScreenIsNeverUpdatedKeepsNoLongList) {
+  view()->setFrameIntervalMs(60 * 1000);
+  view()->flushNow();
+  QApplication::processEvents();
+  const auto many = platform::qt::DrawList::kMaxOperations + 10;
+  for (std::size_t i = 0; i < many; ++i) {
+    CClientDC dc(&windows.view);
+    dc.SelectObject(&font);
+    dc.ExtTextOut(8 * static_cast<int>(i % 80), 18 * static_cast<int>(i / 80 % 20), "A", 1);
+  }
+  EXPECT_LT(view()->drawList().size(), platform::qt::DrawList::kMaxOperations);
+  EXPECT_GT(countColour(view()->image(), QRect(0, 0, 8, 18), kBlack), 0);
+  EXPECT_GT(countColour(view()->image(), QRect(8 * 79, 18 * 19, 8, 18), kBlack), 0);
+}
+
 TEST_F(QtViewDrawingTest, DrawingOnAWindowWithoutAnImageDrawsNothing) {
   CClientDC dc(&windows.frame);
   dc.FillSolidRect(CRect{0, 0, 10, 10}, RGB(0, 0, 0));

@@ -48,17 +48,114 @@ void DrawList::clear() {
   bytes_.clear();
 }
 
-void DrawList::rasterise(QImage& image) {
-  if (ops_.empty()) return;
-  for (std::size_t i = 0; i < ops_.size(); ++i) {
-    if (ops_[i].atlas == nullptr) {
-      writeFill(image, ops_[i], i);
-    } else {
-      writeText(image, ops_[i]);
-    }
+QRegion DrawList::rasterise(QImage& image) {
+  if (ops_.empty()) return {};
+  const bool page = isPage();
+  const QRegion changed = page && shown_.valid && shown_.ops.front().color == ops_.front().color
+                              ? writeChangesSince(image, shown_)
+                              : writeAll(image);
+  shown_.valid = page;
+  if (page) {
+    // Swapped, not copied: the old page's storage is reused by the next list.
+    std::swap(shown_.ops, ops_);
+    std::swap(shown_.bytes, bytes_);
   }
   clear();
+  return changed;
 }
+
+bool DrawList::isPage() const {
+  constexpr std::size_t kMostRuns = 256;  // beyond this the pairwise check costs more than it saves
+  if (ops_.size() > kMostRuns || ops_.front().atlas != nullptr ||
+      ops_.front().area != QRect(QPoint(0, 0), bounds_)) {
+    return false;
+  }
+  for (std::size_t i = 1; i < ops_.size(); ++i) {
+    if (ops_[i].atlas == nullptr) return false;
+    for (std::size_t j = i + 1; j < ops_.size(); ++j) {
+      if (ops_[i].area.intersects(ops_[j].area)) return false;
+    }
+  }
+  return true;
+}
+
+QRegion DrawList::writeAll(QImage& image) const {
+  QRegion changed;
+  for (std::size_t i = 0; i < ops_.size(); ++i) {
+    const Op& op = ops_[i];
+    if (op.atlas == nullptr) {
+      writeFill(image, op, i);
+    } else {
+      writeCells(image, op, bytes_.data() + op.firstByte, firstCellOf(op), lastCellOf(op));
+    }
+    changed += op.area;
+  }
+  return changed;
+}
+
+QRegion DrawList::writeChangesSince(QImage& image, const Page& shown) const {
+  // Both are pages on the same background: each pixel shows either the
+  // background or the one run over it. A cell of the new page that the old
+  // page drew at the same place with the same glyph is already right.
+  QRegion changed;
+  QRegion oldText;
+  for (std::size_t i = 1; i < shown.ops.size(); ++i) oldText += shown.ops[i].area;
+  QRegion newText;
+  for (std::size_t i = 1; i < ops_.size(); ++i) {
+    const Op& op = ops_[i];
+    newText += op.area;
+    const BYTE* bytes = bytes_.data() + op.firstByte;
+    const Op* before = nullptr;
+    for (std::size_t j = 1; j < shown.ops.size() && before == nullptr; ++j) {
+      const Op& candidate = shown.ops[j];
+      if (candidate.x == op.x && candidate.y == op.y && candidate.area.top() == op.area.top() &&
+          candidate.area.bottom() == op.area.bottom()) {
+        before = &candidate;
+      }
+    }
+    const int first = firstCellOf(op);
+    const int last = lastCellOf(op);
+    int firstWritten = last + 1;
+    int lastWritten = first - 1;
+    // Consecutive changed cells are written together, row by row.
+    int spanStart = -1;
+    for (int cell = first; cell <= last + 1; ++cell) {
+      const bool same =
+          cell <= last && before != nullptr && before->atlas == op.atlas &&
+          cell >= firstCellOf(*before) && cell <= lastCellOf(*before) &&
+          shown.bytes[before->firstByte + static_cast<std::size_t>(cell)] == bytes[cell];
+      if (cell <= last && !same) {
+        if (spanStart < 0) spanStart = cell;
+        continue;
+      }
+      if (spanStart < 0) continue;
+      writeCells(image, op, bytes, spanStart, cell - 1);
+      firstWritten = std::min(firstWritten, spanStart);
+      lastWritten = cell - 1;
+      spanStart = -1;
+    }
+    if (firstWritten <= lastWritten) {
+      const int left = std::max(op.area.left(), op.x + kCellWidth * firstWritten);
+      const int right = std::min(op.area.right(), op.x + kCellWidth * lastWritten + kCellWidth - 1);
+      changed += QRect(QPoint(left, op.area.top()), QPoint(right, op.area.bottom()));
+    }
+  }
+  // Where old text was and no new text is, the background shows again.
+  const QRegion uncovered = oldText - newText;
+  const QRgb background = ops_.front().color;
+  uchar* bits = image.bits();
+  for (const QRect& part : uncovered) {
+    for (int row = part.top(); row <= part.bottom(); ++row) {
+      QRgb* line = lineOf(image, bits, row);
+      std::fill(line + part.left(), line + part.right() + 1, background);
+    }
+  }
+  changed += uncovered;
+  return changed;
+}
+
+int DrawList::firstCellOf(const Op& op) { return (op.area.left() - op.x) / kCellWidth; }
+int DrawList::lastCellOf(const Op& op) { return (op.area.right() - op.x) / kCellWidth; }
 
 void DrawList::writeFill(QImage& image, const Op& op, std::size_t index) const {
   // Text cells are opaque, and so are fills: what later operations cover
@@ -77,18 +174,17 @@ void DrawList::writeFill(QImage& image, const Op& op, std::size_t index) const {
   }
 }
 
-void DrawList::writeText(QImage& image, const Op& op) const {
+void DrawList::writeCells(QImage& image, const Op& op, const BYTE* bytes, int firstCell,
+                          int lastCell) const {
   const QImage& atlas = op.atlas->image();
   const uchar* atlasBits = atlas.constBits();
   const auto atlasStride = static_cast<std::size_t>(atlas.bytesPerLine());
   uchar* bits = image.bits();
-  const BYTE* bytes = bytes_.data() + op.firstByte;
-  const int firstCell = (op.area.left() - op.x) / kCellWidth;
-  const int lastCell = (op.area.right() - op.x) / kCellWidth;
+  const auto stride = static_cast<std::size_t>(image.bytesPerLine());
   for (int row = op.area.top(); row <= op.area.bottom(); ++row) {
     const auto* glyphRow = reinterpret_cast<const QRgb*>(
         atlasBits + static_cast<std::size_t>(row - op.y) * atlasStride);
-    QRgb* line = lineOf(image, bits, row);
+    auto* line = reinterpret_cast<QRgb*>(bits + static_cast<std::size_t>(row) * stride);
     for (int cell = firstCell; cell <= lastCell; ++cell) {
       const int cellLeft = op.x + kCellWidth * cell;
       const QRgb* glyph = glyphRow + kCellWidth * bytes[cell];

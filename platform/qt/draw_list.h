@@ -5,10 +5,17 @@
 // next to nothing, and the pixels are written only when the screen needs
 // them. A fill that covers the whole image hides everything before it, so
 // those operations are dropped as it is recorded.
+//
+// A page (a fill of the whole image, then runs of text that do not overlap)
+// is also remembered once written: the next page compares its cells with
+// it, and writes only the cells that differ and the background where old
+// text no longer is. A dump redrawn on every tick changes only some cells
+// between two frames.
 #pragma once
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -31,7 +38,12 @@ class DrawList {
   // The size of the image the operations are for; they are clipped to it.
   QSize bounds() const { return bounds_; }
   // Only on an empty list: earlier operations were clipped to the old size.
-  void setBounds(QSize bounds) { bounds_ = bounds; }
+  void setBounds(QSize bounds) {
+    bounds_ = bounds;
+    forgetShown();
+  }
+  // The image was changed by other means: the next page is written whole.
+  void forgetShown() { shown_.valid = false; }
 
   // Each returns the part of the image it covers (empty when nothing).
   QRect fill(const CRect& rect, COLORREF color);
@@ -43,9 +55,10 @@ class DrawList {
   bool full() const { return ops_.size() >= kMaxOperations; }
 
   // Writes the operations, oldest first, into the image (of size bounds())
-  // and empties the list. A fill writes only the pixels that no later
-  // operation covers: the result is the same, with fewer writes.
-  void rasterise(QImage& image);
+  // and empties the list; returns the pixels that may have changed. A fill
+  // writes only the pixels that no later operation covers: the result is the
+  // same, with fewer writes.
+  QRegion rasterise(QImage& image);
   void clear();
 
  private:
@@ -58,12 +71,26 @@ class DrawList {
     std::size_t firstByte = 0;          // into bytes_
   };
 
+  struct Page {
+    bool valid = false;
+    std::vector<Op> ops;  // the fill, then the runs
+    std::vector<BYTE> bytes;
+  };
+
+  bool isPage() const;
+  QRegion writeAll(QImage& image) const;
+  QRegion writeChangesSince(QImage& image, const Page& shown) const;
   void writeFill(QImage& image, const Op& op, std::size_t index) const;
-  void writeText(QImage& image, const Op& op) const;
+  // Cells firstCell..lastCell of a run (counted from its first cell).
+  void writeCells(QImage& image, const Op& op, const BYTE* bytes, int firstCell,
+                  int lastCell) const;
+  static int firstCellOf(const Op& op);
+  static int lastCellOf(const Op& op);
 
   QSize bounds_;
   std::vector<Op> ops_;
   std::vector<BYTE> bytes_;
+  Page shown_;
 };
 
 }  // namespace platform::qt

@@ -2,12 +2,14 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/framework/cwnd.h"
 #include "platform/qt/key_translation.h"
@@ -43,7 +45,12 @@ const QImage& QtViewWidget::image() {
   return image_;
 }
 
-void QtViewWidget::rasterise() { drawList_.rasterise(image_); }
+void QtViewWidget::rasterise(const QRegion& shownByThisPaint) {
+  // What changed is put on the screen by the next flush, except what the
+  // paint under way shows anyway.
+  const QRegion changed = drawList_.rasterise(image_) - shownByThisPaint;
+  for (const QRect& rect : changed) scheduleFlush(rect);
+}
 
 void QtViewWidget::invalidate() {
   paintPending_ = true;
@@ -52,16 +59,23 @@ void QtViewWidget::invalidate() {
 
 void QtViewWidget::drawn(const QRect& touched, DrawKind kind) {
   if (kind == DrawKind::Paint) paintPending_ = false;  // the paint cycle validates
-  if (drawList_.full()) rasterise();
-  QRegion region(touched);
-  // What is drawn inside a paint is put on the screen by that paint.
-  if (painting_) region -= paintingRegion_;
-  for (const QRect& rect : region) scheduleFlush(rect);
+  if (touched.isEmpty()) return;
+  if (drawList_.full()) {
+    rasterise(painting_ ? paintingRegion_ : QRegion());
+  } else if (!painting_) {
+    // The drawing is written out and shown by the next flush; a paint under
+    // way writes it out itself.
+    startFlushTimer();
+  }
 }
 
 void QtViewWidget::scheduleFlush(const QRect& rect) {
   if (rect.isEmpty()) return;
   pendingFlush_ += rect;
+  startFlushTimer();
+}
+
+void QtViewWidget::startFlushTimer() {
   if (flushTimer_.isActive()) return;
   const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : frameIntervalMs_;
   flushTimer_.start(static_cast<int>(std::max<qint64>(0, frameIntervalMs_ - since)));
@@ -69,6 +83,7 @@ void QtViewWidget::scheduleFlush(const QRect& rect) {
 
 void QtViewWidget::flushNow() {
   flushTimer_.stop();
+  pendingFlush_ += drawList_.rasterise(image_);
   if (pendingFlush_.isEmpty()) return;
   update(pendingFlush_);
   pendingFlush_ = QRegion();
@@ -86,15 +101,55 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
     wnd_->DispatchPaint();
     painting_ = false;
   }
-  rasterise();
+  rasterise(event->region());
   QPainter painter(this);
-  for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image_, rect);
+  if (!copyIntoBackingImage(painter, event->region())) {
+    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image_, rect);
+  }
   const QRect caret = shownCaretRect().intersected(event->rect());
   if (!caret.isEmpty()) {
     QImage inverted = image_.copy(caret);
     inverted.invertPixels();
     painter.drawImage(caret.topLeft(), inverted);
   }
+}
+
+bool QtViewWidget::copyIntoBackingImage(QPainter& painter, const QRegion& region) const {
+  // The window's backing store is an image of the same pixel layout on the
+  // raster platforms: rows are copied as they are. QPainter::drawImage would
+  // hand large copies to worker threads, which costs more than the copy.
+  const QPaintEngine* engine = painter.paintEngine();
+  QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
+  if (device == nullptr || device->devType() != QInternal::Image) return false;
+  auto* target = static_cast<QImage*>(device);
+  const bool samePixels = target->format() == QImage::Format_RGB32 ||
+                          target->format() == QImage::Format_ARGB32_Premultiplied;
+  const QTransform transform = painter.deviceTransform();
+  // A shared image would be copied by bits(), and the copy never shown.
+  if (!samePixels || !target->isDetached() || target->devicePixelRatio() != 1.0 ||
+      transform.type() > QTransform::TxTranslate) {
+    return false;
+  }
+  const QPoint offset(qRound(transform.dx()), qRound(transform.dy()));
+  const auto sourceStride = static_cast<std::size_t>(image_.bytesPerLine());
+  const auto targetStride = static_cast<std::size_t>(target->bytesPerLine());
+  const uchar* from = image_.constBits();
+  uchar* to = target->bits();
+  for (const QRect& rect : region) {
+    const QRect shown =
+        rect.intersected(image_.rect()).translated(offset).intersected(target->rect());
+    if (shown.isEmpty()) continue;
+    const QPoint source = shown.topLeft() - offset;
+    const auto bytes = static_cast<std::size_t>(shown.width()) * sizeof(QRgb);
+    for (int row = 0; row < shown.height(); ++row) {
+      std::memcpy(to + static_cast<std::size_t>(shown.top() + row) * targetStride +
+                      static_cast<std::size_t>(shown.left()) * sizeof(QRgb),
+                  from + static_cast<std::size_t>(source.y() + row) * sourceStride +
+                      static_cast<std::size_t>(source.x()) * sizeof(QRgb),
+                  bytes);
+    }
+  }
+  return true;
 }
 
 void QtViewWidget::resizeEvent(QResizeEvent* event) {

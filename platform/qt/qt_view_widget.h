@@ -14,6 +14,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPainter>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -66,7 +67,12 @@ class QtViewWidget final : public QWidget {
 
  private:
   void scheduleFlush(const QRect& rect);
-  void rasterise();
+  void startFlushTimer();
+  // Copies the region of the image into the window's backing image when the
+  // painter draws into one of the same layout; false when it does not.
+  bool copyIntoBackingImage(QPainter& painter, const QRegion& region) const;
+  // Writes the recorded drawing into the image and schedules what changed.
+  void rasterise(const QRegion& shownByThisPaint = QRegion());
   void toggleBlink();
   QRect caretRect() const;
 

@@ -99,6 +99,70 @@ TEST_F(DrawListTest, AnyMixOfFillsAndTextGivesThePixelsOfDrawingEachInTurn) {
   }
 }
 
+TEST_F(DrawListTest, PageAfterPageGivesTheRightPixelsAndReportsEveryPixelThatChanged) {
+  // Pages as the dump draws them (rows of runs on a whole fill), with runs
+  // that grow, shrink, move, change colour or hang over the edges, written
+  // one after another: only changed cells are written, so the image must
+  // still equal a plain drawing of the last page, and every pixel that
+  // differs from the frame before must be inside the reported region.
+  std::mt19937 random(7);
+  auto pick = [&](int low, int high) { return std::uniform_int_distribution<>(low, high)(random); };
+  const int width = 100;
+  const int height = 90;
+  QImage listed = whiteImage(width, height);
+  DrawList list(QSize(width, height));
+  for (int frame = 0; frame < 200; ++frame) {
+    const COLORREF background = pick(0, 9) == 0 ? RGB(0, 0, 255) : RGB(255, 255, 255);
+    QImage plain = whiteImage(width, height);
+    PlainPainter painter{plain};
+    list.fill(CRect{0, 0, width, height}, background);
+    painter.fill(CRect{0, 0, width, height}, background);
+    for (int row = 0; row < 5; ++row) {
+      if (pick(0, 4) == 0) continue;
+      const int x = pick(0, 6) == 0 ? pick(-12, 4) : 0;
+      const int y = 18 * row + (pick(0, 9) == 0 ? pick(-6, 6) : 0);
+      std::vector<BYTE> bytes(static_cast<std::size_t>(pick(1, 14)));
+      for (auto& byte : bytes) byte = static_cast<BYTE>(pick('0', '3'));
+      const GlyphAtlas& atlas = pick(0, 5) == 0 ? red : black;
+      list.text(x, y, atlas, bytes.data(), static_cast<int>(bytes.size()));
+      painter.text(x, y, atlas, bytes);
+    }
+    const QImage before = listed.copy();
+    const QRegion changed = list.rasterise(listed);
+    ASSERT_EQ(listed, plain) << "frame " << frame;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        if (before.pixel(x, y) != listed.pixel(x, y)) {
+          ASSERT_TRUE(changed.contains(QPoint(x, y)))
+              << "frame " << frame << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(DrawListTest, TheSamePageAgainChangesNothingAndAFreshImageIsWrittenWhole) {
+  const BYTE text[] = {'A', 'B', 'C'};
+  auto drawPage = [&](DrawList& list) {
+    list.fill(CRect{0, 0, 64, 40}, RGB(255, 255, 255));
+    list.text(0, 0, black, text, 3);
+    list.text(0, 18, red, text, 3);
+  };
+  DrawList list(QSize(64, 40));
+  QImage image = whiteImage(64, 40);
+  drawPage(list);
+  EXPECT_EQ(list.rasterise(image), QRegion(0, 0, 64, 40));
+  drawPage(list);
+  EXPECT_TRUE(list.rasterise(image).isEmpty());
+  // Once the image was changed by other means, the page is written whole.
+  image.fill(Qt::black);
+  list.forgetShown();
+  drawPage(list);
+  EXPECT_EQ(list.rasterise(image), QRegion(0, 0, 64, 40));
+  EXPECT_EQ(qt_test::countColour(image, image.rect(), 0xFF000000u),
+            qt_test::countInk(image, QRect(0, 0, 24, 18)));
+}
+
 TEST_F(DrawListTest, APageDrawnOverAndOverKeepsOnlyTheLastPage) {
   DrawList list(QSize(720, 441));
   const std::string row(48, 'a');

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTest>
 
 #include "platform/framework/cdc.h"
@@ -180,6 +181,66 @@ TEST_F(QtViewDrawingTest, DrawingWaitsForTheScreenUpdateYetAnyGrabShowsTheLatest
   EXPECT_EQ(countColour(grab, QRect(0, 18, 608, 18), kDarkRed), countInk(grab, grab.rect()));
   EXPECT_TRUE(view()->drawList().empty());
   EXPECT_EQ(view()->image().copy(grab.rect()), grab);
+}
+
+TEST_F(QtViewDrawingTest, ARedrawnPageUpdatesOnlyTheCellsThatDiffer) {
+  QTest::qWait(50);
+  view()->setFrameIntervalMs(60 * 1000);
+  auto drawPage = [&](const std::string& data) {
+    CClientDC dc(&windows.view);
+    CRect client;
+    windows.view.GetClientRect(&client);
+    dc.FillSolidRect(client, RGB(255, 255, 255));
+    dc.SelectObject(&font);
+    drawRow(dc, 0, RGB(0, 0, 0), "000001: ", data, " 41 42");
+  };
+  drawPage("AB");
+  view()->flushNow();
+  QApplication::processEvents();
+  PaintSpy spy(view());
+  drawPage("AB");
+  view()->flushNow();
+  QApplication::processEvents();
+  EXPECT_TRUE(spy.regions.empty()) << "the same page again puts nothing on the screen";
+  drawPage("AC");
+  view()->flushNow();
+  QApplication::processEvents();
+  QRegion painted;
+  for (const auto& region : spy.regions) painted += region;
+  EXPECT_EQ(painted, QRegion(72, 0, 8, 18));
+  const QImage grab = view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_NE(grab.copy(72, 0, 8, 18), grab.copy(64, 0, 8, 18)) << "C no longer looks like A";
+  EXPECT_GT(countColour(grab, QRect(72, 0, 8, 18), kBlack), 0);
+}
+
+TEST_F(QtViewDrawingTest, TheScreenShowsTheDrawingAtTheViewsPlaceInTheWindow) {
+  // The screen's own copy of the window, not a fresh rendering of the view:
+  // what the flush really put there. The view is moved off the window's
+  // corner, as a menu bar above it would place it.
+  QTest::qWait(50);
+  view()->move(10, 20);
+  QApplication::processEvents();
+  {
+    CClientDC dc(&windows.view);
+    dc.FillSolidRect(CRect{0, 0, 720, 500}, RGB(255, 255, 255));
+    dc.SelectObject(&font);
+    drawRow(dc, 1, RGB(192, 0, 0), "000001: ", "ABCDEFGHIJKLMNOP", std::string(48, 'x'));
+  }
+  view()->flushNow();
+  QApplication::processEvents();
+  QWidget* window = view()->window();
+  const QPoint origin = view()->mapTo(window, QPoint(0, 0));
+  const QImage screen = QGuiApplication::primaryScreen()
+                            ->grabWindow(window->winId())
+                            .toImage()
+                            .convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(origin, QPoint(10, 20));
+  ASSERT_GE(screen.height(), origin.y() + 36);
+  const QRect row = QRect(0, 18, 608, 18).translated(origin);
+  EXPECT_GT(countColour(screen, row, kDarkRed), 100);
+  EXPECT_EQ(countColour(screen, row, kDarkRed), countInk(screen, row));
+  EXPECT_EQ(countInk(screen, QRect(0, 0, 720, 18).translated(origin)), 0);
+  EXPECT_EQ(screen.copy(row), view()->image().copy(0, 18, 608, 18));
 }
 
 TEST_F(QtViewDrawingTest, AWindowWhoseScreenIsNeverUpdatedKeepsNoLongList) {

@@ -98,12 +98,11 @@ QRegion DrawList::writeChangesSince(QImage& image, const Page& shown) const {
   // background or the one run over it. A cell of the new page that the old
   // page drew at the same place with the same glyph is already right.
   QRegion changed;
-  QRegion oldText;
-  for (std::size_t i = 1; i < shown.ops.size(); ++i) oldText += shown.ops[i].area;
-  QRegion newText;
+  // Old runs wholly under a new run at the same place leave no background to
+  // restore; usually that is all of them, and the region sums are skipped.
+  std::size_t oldRunsCovered = 0;
   for (std::size_t i = 1; i < ops_.size(); ++i) {
     const Op& op = ops_[i];
-    newText += op.area;
     const BYTE* bytes = bytes_.data() + op.firstByte;
     const Op* before = nullptr;
     for (std::size_t j = 1; j < shown.ops.size() && before == nullptr; ++j) {
@@ -113,6 +112,7 @@ QRegion DrawList::writeChangesSince(QImage& image, const Page& shown) const {
         before = &candidate;
       }
     }
+    if (before != nullptr && op.area.contains(before->area)) ++oldRunsCovered;
     const int first = firstCellOf(op);
     const int last = lastCellOf(op);
     int firstWritten = last + 1;
@@ -140,7 +140,12 @@ QRegion DrawList::writeChangesSince(QImage& image, const Page& shown) const {
       changed += QRect(QPoint(left, op.area.top()), QPoint(right, op.area.bottom()));
     }
   }
+  if (oldRunsCovered + 1 == shown.ops.size()) return changed;
   // Where old text was and no new text is, the background shows again.
+  QRegion oldText;
+  for (std::size_t i = 1; i < shown.ops.size(); ++i) oldText += shown.ops[i].area;
+  QRegion newText;
+  for (std::size_t i = 1; i < ops_.size(); ++i) newText += ops_[i].area;
   const QRegion uncovered = oldText - newText;
   const QRgb background = ops_.front().color;
   uchar* bits = image.bits();

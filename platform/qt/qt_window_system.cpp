@@ -109,6 +109,8 @@ WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHand
       if (auto* frameWindow = frame(parent)) {
         auto* viewWidget = new QtViewWidget(wnd, frameWindow);
         frameWindow->setCentralWidget(viewWidget);
+        // The view is where keys go whenever its frame is active.
+        viewWidget->setFocus(Qt::OtherFocusReason);
         created = viewWidget;
       } else {
         created = new QtViewWidget(wnd, parentWidget);

@@ -52,6 +52,15 @@ TEST_F(QtViewInputTest, NativeCodesOfUpAndKeypadEightBothGiveScanCode48) {
   EXPECT_EQ(windows.view.keys[1].nChar, 0x68u);
 }
 
+TEST(QtViewFocus, TheViewIsTheFramesFocusWidgetBeforeAnyActivation) {
+  // Without a window manager a frame may never be activated, and then only
+  // a focus widget chosen up front receives the keys typed into the frame.
+  FrameAndView windows;
+  platform::qt::QtViewWidget* view = qtSystem().view(windows.view.m_hWnd);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->window()->focusWidget(), view);
+}
+
 TEST_F(QtViewInputTest, WithoutNativeCodesTheQtKeyAndKeypadFlagGiveTheCode) {
   QTest::keyClick(view(), Qt::Key_Up);
   QTest::keyClick(view(), Qt::Key_8, Qt::KeypadModifier);

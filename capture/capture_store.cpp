@@ -87,12 +87,22 @@ void allocateCaptureStore() {
   s.connected = 0;
   s.storeOverflowed = 0;
 
-  // The new block is obtained before the old one is released, so that a
-  // failed allocation leaves the store with the buffer it had.
+  // A buffer of the size asked for is simply emptied: every Connect reloads
+  // the same size, and a second block alongside the first would double the
+  // memory the store holds at its peak. A new size gets a new block, obtained
+  // before the old one is released, so that a failed allocation leaves the
+  // store with the buffer it had.
   bool fellBack = false;
-  Block fresh = allocateZeroed(s.memSizeMB);
   std::int32_t sizeMB = s.memSizeMB;
-  if (!fresh) {
+  const bool sameSize = ownedBuffer.block && sizeMB >= 1 &&
+                        static_cast<std::size_t>(sizeMB) * kBytesPerMiB == ownedBuffer.bytes;
+  Block fresh;
+  if (sameSize) {
+    std::memset(ownedBuffer.block.get(), 0, ownedBuffer.bytes);
+  } else {
+    fresh = allocateZeroed(sizeMB);
+  }
+  if (!sameSize && !fresh) {
     fellBack = true;
     if (ownedBuffer.block) {
       sizeMB = static_cast<std::int32_t>(ownedBuffer.bytes / kBytesPerMiB);

@@ -167,6 +167,27 @@ TEST_F(StoreLimitsTest, FailedReallocationKeepsTheBufferInUseEmptied) {
   EXPECT_EQ(headless::system().messageBoxes()[0].caption, "Error");
 }
 
+TEST_F(StoreLimitsTest, ReloadingTheSameSizeEmptiesTheBufferInPlace) {
+  // Every Connect reloads the stored size; holding a second block of it
+  // beside the first would double the store's memory at its peak.
+  allocate(4);
+  MonitorState& s = monitorState;
+  std::uint8_t* const first = s.bufferStart;
+  appendChunk(1, kFullChunk.data(), 256);
+  s.pollSeq = 9;
+
+  allocate(4);
+  EXPECT_EQ(s.bufferStart, first) << "no second block of the same size";
+  EXPECT_EQ(captureBufferBytes(), 4u * kBytesPerMiB);
+  EXPECT_EQ(s.recordCount, 0);
+  EXPECT_EQ(s.pollSeq, 0);
+  EXPECT_EQ(s.writePos, first);
+  EXPECT_TRUE(zeroFrom(first));
+  EXPECT_EQ(RecordIndex[0].record, first);
+  EXPECT_EQ(RecordIndex[1].record, nullptr);
+  EXPECT_TRUE(headless::system().messageBoxes().empty());
+}
+
 TEST_F(StoreLimitsTest, SizesBelowOneMiBAreRefusedLikeFailedAllocations) {
   for (int size : {0, -3}) {
     headless::system().reset();

@@ -9,6 +9,7 @@
 #include "platform/registry/registry_backend.h"
 #include "serial/line_settings.h"
 #include "serial/stored_text.h"
+#include "setup/memory_size_rule.h"
 #include "setup/setup_dlg.h"
 
 namespace {
@@ -21,10 +22,6 @@ constexpr const char* kSettingsKeyPath = "SYSTEM\\CurrentControlSet\\Services\\K
 // Every value is read into a buffer of this size; longer data counts as missing.
 constexpr std::uint32_t kReadBufferBytes = 64;
 
-// The sizes the capture buffer may have; a stored size outside them loads
-// as the default, so no buffer is ever sized from a bad stored value.
-constexpr std::int32_t kSmallestMemSizeMB = 1;
-constexpr std::int32_t kLargestMemSizeMB = 32;
 constexpr std::int32_t kDefaultPollTimeMs = 10;
 
 constexpr const char* kDisableValue = "Disable";
@@ -56,6 +53,8 @@ constexpr TextValue kTextValues[] = {
 bool isPollTime(const TextValue& value) { return value.field == &PortSettings::pollTime; }
 bool isMemSize(const TextValue& value) { return value.field == &PortSettings::memSize; }
 
+// A stored size outside the sizes the buffer may have loads as the default,
+// so no buffer is ever sized from a bad stored value.
 bool memSizeAllowed(std::int32_t memSizeMB) {
   return memSizeMB >= kSmallestMemSizeMB && memSizeMB <= kLargestMemSizeMB;
 }

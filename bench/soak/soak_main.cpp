@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
   soak::LatenessStats loop;
   {
     soak::MonitorSession session(qtArgc, qtArgv);
-    soak::EventLoopProbe probe(std::chrono::milliseconds(20));
+    soak::EventLoopProbe probe(std::chrono::milliseconds(100));
     session.storeSettings({"256000", options.pollMs, "32"});
     session.prompts().setSavePath(capturePath.string());
     session.prompts().onExit([](int status) {

@@ -26,7 +26,10 @@ int displayFrameMs() {
 }  // namespace
 
 QtViewWidget::QtViewWidget(CWnd& wnd, QWidget* parent)
-    : QWidget(parent), wnd_(&wnd), frameIntervalMs_(displayFrameMs()) {
+    : QWidget(parent),
+      wnd_(&wnd),
+      pacer_(displayFrameMs(), FramePacer::kDefaultStreamingIntervalMs) {
+  clock_.start();
   setFocusPolicy(Qt::StrongFocus);
   // Every pixel comes from the image: Qt need not clear the background.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -36,6 +39,7 @@ QtViewWidget::QtViewWidget(CWnd& wnd, QWidget* parent)
 
   flushTimer_.setSingleShot(true);
   flushTimer_.setTimerType(Qt::PreciseTimer);
+  blinkTimer_.setSingleShot(true);
   connect(&flushTimer_, &QTimer::timeout, this, [this] { flushNow(); });
   connect(&blinkTimer_, &QTimer::timeout, this, [this] { toggleBlink(); });
 }
@@ -76,18 +80,20 @@ void QtViewWidget::scheduleFlush(const QRect& rect) {
 }
 
 void QtViewWidget::startFlushTimer() {
-  if (flushTimer_.isActive()) return;
-  const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : frameIntervalMs_;
-  flushTimer_.start(static_cast<int>(std::max<qint64>(0, frameIntervalMs_ - since)));
+  const int delay = pacer_.delayMs(clock_.elapsed());
+  // An update already due sooner stands; one due later (paced for a stream)
+  // is brought forward when the user's input asks for a prompt one.
+  if (flushTimer_.isActive() && flushTimer_.remainingTime() <= delay) return;
+  flushTimer_.start(delay);
 }
 
 void QtViewWidget::flushNow() {
   flushTimer_.stop();
   pendingFlush_ += drawList_.rasterise(image_);
   if (pendingFlush_.isEmpty()) return;
-  update(pendingFlush_);
+  repaint(pendingFlush_);  // now: a posted update would cost the loop another wake-up
   pendingFlush_ = QRegion();
-  sinceFlush_.start();
+  pacer_.flushed(clock_.elapsed());
   ++flushCount_;
 }
 
@@ -153,6 +159,7 @@ bool QtViewWidget::copyIntoBackingImage(QPainter& painter, const QRegion& region
 }
 
 void QtViewWidget::resizeEvent(QResizeEvent* event) {
+  pacer_.userInput();
   rasterise();  // what was drawn for the old size stays, as far as it fits
   QImage resized(std::max(1, event->size().width()), std::max(1, event->size().height()),
                  QImage::Format_RGB32);
@@ -165,6 +172,8 @@ void QtViewWidget::resizeEvent(QResizeEvent* event) {
 
 void QtViewWidget::keyPressEvent(QKeyEvent* event) {
   if (wnd_ == nullptr) return;
+  pacer_.userInput();
+  if (flushTimer_.isActive()) startFlushTimer();  // what waits shows with the key's answer
   const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
   const ScanCode scan = translateScanCode(event->nativeScanCode(), event->key(), keypad);
   wnd_->DispatchKeyDown(virtualKeyFromQtKey(event->key(), keypad), 1,
@@ -192,10 +201,17 @@ void QtViewWidget::setCaret(const CaretState& caret) {
   if (!caret_.visible()) {
     blinkTimer_.stop();
     caretOn_ = false;
-  } else if (appears || moved || newBlink || !blinkTimer_.isActive()) {
-    // A caret that appears or moves shows at once and blinks from there.
+  } else if (appears || newBlink || !blinkTimer_.isActive()) {
     caretOn_ = true;
-    blinkTimer_.start(static_cast<int>(std::max<UINT>(1, caret_.blinkTimeMs)));
+    blinkShownAtMs_ = clock_.elapsed();
+    blinkTimer_.start(blinkTimeMs());
+  } else if (moved) {
+    // A caret that moves shows at once and blinks from there. It moves on
+    // every poll tick while a capture streams in: the running timer is left
+    // alone and finds the new start when it fires, as re-arming a timer
+    // costs more than the rest of the move.
+    caretOn_ = true;
+    blinkShownAtMs_ = clock_.elapsed();
   }
   const QRect after = shownCaretRect();
   if (before != after) {
@@ -206,8 +222,20 @@ void QtViewWidget::setCaret(const CaretState& caret) {
 
 void QtViewWidget::removeCaret() { setCaret(CaretState{.blinkTimeMs = caret_.blinkTimeMs}); }
 
+int QtViewWidget::blinkTimeMs() const {
+  return static_cast<int>(std::max<UINT>(1, caret_.blinkTimeMs));
+}
+
 void QtViewWidget::toggleBlink() {
+  const qint64 shownFor = clock_.elapsed() - blinkShownAtMs_;
+  if (caretOn_ && shownFor >= 0 && shownFor < blinkTimeMs()) {
+    // Moved since the timer was armed: it stays on a whole blink time from there.
+    blinkTimer_.start(static_cast<int>(blinkTimeMs() - shownFor));
+    return;
+  }
   caretOn_ = !caretOn_;
+  blinkShownAtMs_ = clock_.elapsed();
+  blinkTimer_.start(blinkTimeMs());
   scheduleFlush(caretRect());
 }
 

@@ -21,6 +21,7 @@
 
 #include "platform/framework/window_system.h"
 #include "platform/qt/draw_list.h"
+#include "platform/qt/frame_pacer.h"
 
 class CWnd;
 
@@ -53,7 +54,10 @@ class QtViewWidget final : public QWidget {
 
   // The shortest time between two screen updates; one display frame by
   // default. Tests set a long one to see updates gathered.
-  void setFrameIntervalMs(int ms) { frameIntervalMs_ = ms; }
+  void setFrameIntervalMs(int ms) { pacer_.setFrameIntervalMs(ms); }
+  // The time between screen updates while drawings keep coming.
+  void setStreamingIntervalMs(int ms) { pacer_.setStreamingIntervalMs(ms); }
+  bool streaming() const { return pacer_.streaming(); }
   // Screen updates of drawn content so far.
   int flushCount() const { return flushCount_; }
   // Puts whatever waits on the screen now (the next paint picks it up).
@@ -74,6 +78,7 @@ class QtViewWidget final : public QWidget {
   // Writes the recorded drawing into the image and schedules what changed.
   void rasterise(const QRegion& shownByThisPaint = QRegion());
   void toggleBlink();
+  int blinkTimeMs() const;
   QRect caretRect() const;
 
   CWnd* wnd_;
@@ -85,13 +90,14 @@ class QtViewWidget final : public QWidget {
 
   QRegion pendingFlush_;
   QTimer flushTimer_;
-  QElapsedTimer sinceFlush_;
-  int frameIntervalMs_;
+  QElapsedTimer clock_;
+  FramePacer pacer_;
   int flushCount_ = 0;
 
   CaretState caret_;
   bool caretOn_ = false;
-  QTimer blinkTimer_;
+  qint64 blinkShownAtMs_ = 0;  // when the caret last turned on or moved
+  QTimer blinkTimer_;          // single shot, armed again at each toggle
 };
 
 }  // namespace platform::qt

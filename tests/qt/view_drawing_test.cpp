@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTest>
@@ -263,6 +265,50 @@ TEST_F(QtViewDrawingTest, DrawingOnAWindowWithoutAnImageDrawsNothing) {
   dc.FillSolidRect(CRect{0, 0, 10, 10}, RGB(0, 0, 0));
   dc.ExtTextOut(0, 0, "A", 1);
   SUCCEED();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtViewDrawingTest, AStreamOfRedrawsIsShownPacedAndAKeyBringsTheUpdateForward) {
+  QTest::qWait(50);
+  view()->setFrameIntervalMs(5);
+  view()->setStreamingIntervalMs(200);
+  view()->flushNow();
+  QApplication::processEvents();
+  const int flushesBefore = view()->flushCount();
+  QElapsedTimer clock;
+  clock.start();
+  int redraw = 0;
+  while (clock.elapsed() < 1000) {
+    CClientDC dc(&windows.view);
+    dc.FillSolidRect(CRect{0, 0, 720, 500}, RGB(255, 255, 255));
+    dc.SelectObject(&font);
+    const std::string label = std::to_string(100000 + redraw++) + ": ";
+    drawRow(dc, 0, RGB(0, 0, 0), label, "ABCD", " 41 42 43 44");
+    QTest::qWait(5);
+  }
+  const int flushes = view()->flushCount() - flushesBefore;
+  EXPECT_GE(flushes, 3) << "the stream is shown while it runs";
+  EXPECT_LE(flushes, 8) << redraw << " redraws in a second, paced at 200 ms";
+  EXPECT_TRUE(view()->streaming());
+
+  // Drawn just after a paced update, it would wait for the next one; a key
+  // brings it forward.
+  const int flushesInStream = view()->flushCount();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view()->flushCount() > flushesInStream; }, 1000));
+  {
+    CClientDC dc(&windows.view);
+    dc.SelectObject(&font);
+    drawRow(dc, 2, RGB(192, 0, 0), "KEY: ", "", "");
+  }
+  const int flushesAtKey = view()->flushCount();
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, 116, 0, 0);
+  QApplication::sendEvent(view(), &press);
+  clock.restart();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view()->flushCount() > flushesAtKey; }, 1000));
+  EXPECT_LT(clock.elapsed(), 150) << "shown within a frame or so, not at the stream's pace";
 }
 
 }  // namespace

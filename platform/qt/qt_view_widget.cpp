@@ -91,7 +91,12 @@ void QtViewWidget::flushNow() {
   flushTimer_.stop();
   pendingFlush_ += drawList_.rasterise(image_);
   if (pendingFlush_.isEmpty()) return;
-  repaint(pendingFlush_);  // now: a posted update would cost the loop another wake-up
+  if (painting_ || testAttribute(Qt::WA_WState_InPaintEvent)) {
+    // Due inside a paint (its handler runs a box's loop): shown after it.
+    update(pendingFlush_);
+  } else {
+    repaint(pendingFlush_);  // now: a posted update would cost the loop another wake-up
+  }
   pendingFlush_ = QRegion();
   pacer_.flushed(clock_.elapsed());
   ++flushCount_;

@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/framework/cdc.h"
 #include "platform/qt/qt_view_widget.h"
@@ -309,6 +310,61 @@ TEST_F(QtViewDrawingTest, AStreamOfRedrawsIsShownPacedAndAKeyBringsTheUpdateForw
   clock.restart();
   EXPECT_TRUE(QTest::qWaitFor([&] { return view()->flushCount() > flushesAtKey; }, 1000));
   EXPECT_LT(clock.elapsed(), 150) << "shown within a frame or so, not at the stream's pace";
+}
+
+}  // namespace
+
+namespace {
+
+// A paint handler may open a box whose loop runs timers (a fatal message,
+// say); a screen update that falls due meanwhile must not paint into the
+// window while its paint is under way, and is shown after it.
+TEST_F(QtViewDrawingTest, AScreenUpdateDueDuringAPaintHandlersOwnLoopWaitsForThatPaint) {
+  QTest::qWait(50);
+  view()->setFrameIntervalMs(1);
+  bool handlerRan = false;
+  bool inHandler = false;
+  windows.view.onPaint = [&] {
+    if (handlerRan) return;
+    handlerRan = true;
+    inHandler = true;
+    // A tick inside the box's loop moves the caret: its cell falls due for
+    // the screen while this paint is still under way.
+    QTimer::singleShot(0, [&] {
+      windows.view.CreateSolidCaret(8, 18);
+      CWnd::SetCaretPos({8 * 5, 18 * 4});
+      windows.view.ShowCaret();
+    });
+    QTest::qWait(80);
+    inHandler = false;
+  };
+  struct Spy : QObject {
+    bool* inHandler = nullptr;
+    bool* handlerRan = nullptr;
+    int nested = 0;
+    QRegion paintedAfter;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() != QEvent::Paint) return false;
+      if (*inHandler) {
+        ++nested;
+      } else if (*handlerRan) {
+        paintedAfter += static_cast<QPaintEvent*>(event)->region();
+      }
+      return false;
+    }
+  } spy;
+  spy.inHandler = &inHandler;
+  spy.handlerRan = &handlerRan;
+  view()->installEventFilter(&spy);
+  windows.view.Invalidate();
+  const QRect caretCell(40, 72, 8, 18);
+  const bool shown = QTest::qWaitFor(
+      [&] { return handlerRan && !inHandler && spy.paintedAfter.contains(caretCell); }, 3000);
+  view()->removeEventFilter(&spy);
+  windows.view.onPaint = nullptr;
+  EXPECT_TRUE(shown) << "the caret's cell reaches the screen once the paint is over";
+  EXPECT_EQ(spy.nested, 0) << "no paint inside the paint";
+  EXPECT_EQ(view()->shownCaretRect(), caretCell);
 }
 
 }  // namespace

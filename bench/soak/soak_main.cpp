@@ -4,8 +4,10 @@
 // each port's saved bytes with what the line simulator sent.
 //
 //   korvane-soak [--poll-ms N] [--linesim PROGRAM] [--limit-seconds S]
-//                [--capture-seconds S] [--keep]
+//                [--capture-seconds S] [--platform NAME] [--keep]
 //
+// --platform xcb runs the window on an X display (xvfb-run for a virtual
+// one), so that the screen updates go through a real X server.
 // With --capture-seconds the capture ends after S seconds instead of at the
 // full store: the monitor disconnects, saves, and what it holds by then is
 // compared the same way. A short run for measuring CPU while changing code.
@@ -45,7 +47,8 @@ struct Options {
   std::string pollMs = "10";
   std::string linesim = KORVANE_LINESIM_PATH;
   int limitSeconds = 900;
-  int captureSeconds = 0;  // 0: until the store is full
+  int captureSeconds = 0;              // 0: until the store is full
+  std::string platform = "offscreen";  // Qt's platform: "xcb" on a real (or virtual) X display
   bool keep = false;
 };
 
@@ -61,12 +64,14 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.limitSeconds = std::atoi(argv[++i]);
     } else if (arg == "--capture-seconds" && hasValue) {
       options.captureSeconds = std::atoi(argv[++i]);
+    } else if (arg == "--platform" && hasValue) {
+      options.platform = argv[++i];
     } else if (arg == "--keep") {
       options.keep = true;
     } else {
       std::fprintf(stderr,
                    "usage: korvane-soak [--poll-ms N] [--linesim PROGRAM] "
-                   "[--limit-seconds S] [--capture-seconds S] [--keep]\n");
+                   "[--limit-seconds S] [--capture-seconds S] [--platform NAME] [--keep]\n");
       return false;
     }
   }
@@ -112,7 +117,7 @@ int main(int argc, char** argv) {
   const fs::path work = pattern;
   setenv("XDG_CONFIG_HOME", work.c_str(), 1);
   setenv("KORVANE_REGISTRY", (work / "registry.reg").c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("QT_QPA_PLATFORM", options.platform.c_str(), 1);
   const fs::path capturePath = work / "soak-capture.kvn";
 
   soak::SimulatorProcess simulator;

@@ -40,6 +40,24 @@ struct PtyPort {
   }
 };
 
+// Port A of the monitor opened on a fresh pseudo-terminal through the termios
+// devices, as Connect opens it; closed again at the end.
+struct OpenedPortA {
+  PtyPort pty;
+  platform::posix::SerialDevices devices{"/nonexistent"};
+  CSetupDlg dlg;
+  bool opened = false;
+  OpenedPortA() {
+    platform::installCommBackend(&devices);
+    dlg.m_settings.port1 = pty.name;
+    opened = pty.master >= 0 && dlg.openPort(0, kLine) == 0;
+  }
+  ~OpenedPortA() {
+    if (opened) dlg.closePort(0);
+    platform::installCommBackend(nullptr);
+  }
+};
+
 bool waitQueued(int fd, int count) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     int queued = 0;
@@ -51,12 +69,8 @@ bool waitQueued(int fd, int count) {
 
 void BM_ReadPortDrainsABurst(benchmark::State& state) {
   const int burstBytes = static_cast<int>(state.range(0));
-  PtyPort pty;
-  platform::posix::SerialDevices devices("/nonexistent");
-  platform::installCommBackend(&devices);
-  CSetupDlg dlg;
-  dlg.m_settings.port1 = pty.name;
-  if (pty.master < 0 || dlg.openPort(0, kLine) != 0) {
+  OpenedPortA port;
+  if (!port.opened) {
     state.SkipWithError("no pseudo-terminal");
     return;
   }
@@ -66,7 +80,7 @@ void BM_ReadPortDrainsABurst(benchmark::State& state) {
   std::int64_t reads = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    if (write(pty.master, burst.data(), burst.size()) != burstBytes ||
+    if (write(port.pty.master, burst.data(), burst.size()) != burstBytes ||
         !waitQueued(static_cast<int>(monitorState.portHandle[0]), burstBytes)) {
       state.SkipWithError("the burst did not arrive");
       break;
@@ -75,7 +89,7 @@ void BM_ReadPortDrainsABurst(benchmark::State& state) {
     // As the poll cycle does: read again while a read comes back full.
     int count = 0;
     do {
-      count = dlg.readPort(0, buffer);
+      count = port.dlg.readPort(0, buffer);
       ++reads;
       if (count > 0) bytesRead += count;
     } while (count == 256);
@@ -83,25 +97,17 @@ void BM_ReadPortDrainsABurst(benchmark::State& state) {
   state.SetBytesProcessed(bytesRead);
   state.counters["reads"] =
       benchmark::Counter(static_cast<double>(reads), benchmark::Counter::kIsRate);
-  dlg.closePort(0);
-  platform::installCommBackend(nullptr);
 }
 BENCHMARK(BM_ReadPortDrainsABurst)->Arg(256)->Arg(1024)->Arg(4000);
 
 void BM_ReadPortWithNothingQueued(benchmark::State& state) {
-  PtyPort pty;
-  platform::posix::SerialDevices devices("/nonexistent");
-  platform::installCommBackend(&devices);
-  CSetupDlg dlg;
-  dlg.m_settings.port1 = pty.name;
-  if (pty.master < 0 || dlg.openPort(0, kLine) != 0) {
+  OpenedPortA port;
+  if (!port.opened) {
     state.SkipWithError("no pseudo-terminal");
     return;
   }
   std::uint8_t buffer[256];
-  for (auto _ : state) benchmark::DoNotOptimize(dlg.readPort(0, buffer));
-  dlg.closePort(0);
-  platform::installCommBackend(nullptr);
+  for (auto _ : state) benchmark::DoNotOptimize(port.dlg.readPort(0, buffer));
 }
 BENCHMARK(BM_ReadPortWithNothingQueued);
 

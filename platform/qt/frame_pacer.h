@@ -20,9 +20,7 @@ class FramePacer {
   FramePacer(int frameIntervalMs, int streamingIntervalMs)
       : frameIntervalMs_(frameIntervalMs), streamingIntervalMs_(streamingIntervalMs) {}
 
-  int frameIntervalMs() const { return frameIntervalMs_; }
   void setFrameIntervalMs(int ms) { frameIntervalMs_ = ms; }
-  int streamingIntervalMs() const { return streamingIntervalMs_; }
   void setStreamingIntervalMs(int ms) { streamingIntervalMs_ = ms; }
 
   // How long a change made at nowMs waits for its screen update.

@@ -4,12 +4,14 @@
 // The image is the window's lasting content. Device contexts record into a
 // draw list; the list is written into the image only when the screen is
 // updated (or the image is asked for), so a view that redraws more often
-// than the display refreshes pays for the pixels once per frame. The view's
+// than the screen is updated pays for the pixels once per update. The view's
 // own paint handler runs only when the window was invalidated (created,
 // resized, Invalidate); anything drawn is put on the screen by copying the
-// touched part of the image, at most once per display frame. The caret is never drawn into the
-// image: it is inverted over it when the screen is updated, so its blinking
-// repaints only its own cell and never asks the view to draw.
+// touched part of the image, when the frame pacer says (within a display
+// frame, or at the streaming interval while drawings keep coming). The
+// caret is never drawn into the image: it is inverted over it when the
+// screen is updated, so its blinking repaints only its own cell and never
+// asks the view to draw.
 #pragma once
 
 #include <QElapsedTimer>

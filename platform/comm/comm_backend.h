@@ -37,6 +37,18 @@ struct LineState {
   bool operator==(const LineState&) const = default;
 };
 
+// Line errors that the driver counted on a device since it was opened. A count
+// the driver cannot give (a pseudo-terminal has no line to count on) is
+// unknown, which is not the same as zero.
+struct LineErrorCounts {
+  std::optional<std::uint64_t> parity;
+  std::optional<std::uint64_t> framing;
+  std::optional<std::uint64_t> overrun;        // the receiver's own overrun
+  std::optional<std::uint64_t> bufferOverrun;  // the driver's input queue overflowed
+  std::optional<std::uint64_t> breaks;
+  bool operator==(const LineErrorCounts&) const = default;
+};
+
 class CommBackend {
  public:
   virtual ~CommBackend() = default;
@@ -65,6 +77,22 @@ class CommBackend {
   // Releases the device. Fails only for a handle that is not open; the
   // handle is never valid afterwards.
   virtual bool close(CommHandle handle) = 0;
+
+  // Why the last open or setLineState failed, in words a user can act on
+  // (the device tried, the system's reason, what to do). Empty after success.
+  virtual std::string lastFailureReason() const { return {}; }
+
+  // What an open handle's name stands for, such as "/dev/ttyUSB0" (shown
+  // beside the port's name); empty when the name is the device.
+  virtual std::string deviceDescription(CommHandle /*handle*/) const { return {}; }
+
+  // The line errors counted on an open device since it was opened.
+  virtual LineErrorCounts lineErrors(CommHandle /*handle*/) { return {}; }
+
+  // Whether the device behind an open handle is there now. A device that
+  // went away (an adapter pulled out) keeps its handle: reads fail until the
+  // backend finds the device back and reopens it with the same settings.
+  virtual bool devicePresent(CommHandle /*handle*/) const { return true; }
 };
 
 // The backend in use; installed at start-up or by a test fixture.

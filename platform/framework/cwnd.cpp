@@ -76,8 +76,9 @@ void CWnd::SetCaretPos(CPoint point) {
   publishCaret();
 }
 
-int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT style) {
-  return ShowMessageBox(m_hWnd, text, caption, style);
+int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT style,
+                     const std::string& detail) {
+  return ShowMessageBox(m_hWnd, text, caption, style, detail);
 }
 
 void CWnd::OnPaint() {
@@ -107,7 +108,7 @@ void AfxExitProcess(int status) {
 }
 
 int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                   const std::string& caption, UINT style) {
+                   const std::string& caption, UINT style, const std::string& detail) {
   return windowSystem().messageBox(
-      {.owner = owner, .text = text, .caption = caption, .style = style});
+      {.owner = owner, .text = text, .caption = caption, .style = style, .detail = detail});
 }

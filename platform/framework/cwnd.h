@@ -41,7 +41,9 @@ class CWnd : public CCmdTarget {
   void HideCaret();
   static void SetCaretPos(CPoint point);
 
-  int MessageBox(const std::string& text, const std::string& caption = "", UINT style = MB_OK);
+  // detail: the reason and what to do, in the box's details area where it has one.
+  int MessageBox(const std::string& text, const std::string& caption = "", UINT style = MB_OK,
+                 const std::string& detail = {});
 
   // Hands a message to the default window procedure (nothing to do here).
   void Default() {}
@@ -80,4 +82,4 @@ void resetCaretForTests();
 
 // A message box owned by the given window, or by none (kNoWindow).
 int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                   const std::string& caption, UINT style);
+                   const std::string& caption, UINT style, const std::string& detail = {});

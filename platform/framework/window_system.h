@@ -75,6 +75,9 @@ struct MessageBoxRequest {
   std::string text;
   std::string caption;
   UINT style = MB_OK;
+  // Why it happened and what to do, shown apart from the text (a details
+  // area). A backend without such an area ignores it.
+  std::string detail;
 };
 
 struct FileDialogRequest {

@@ -90,6 +90,8 @@ bool deviceGone(DWORD error) {
     case ERROR_OPERATION_ABORTED:
     case ERROR_FILE_NOT_FOUND:
     case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_READY:  // a line hung up at its far end, as Wine reports it
+    case ERROR_DEV_NOT_EXIST:
       return true;
     default:
       return false;

@@ -126,3 +126,27 @@ TEST_F(Win32SerialTest, AClosedHandleNoLongerReads) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Win32SerialTest, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
+  openConfigured("COM5");
+  ASSERT_TRUE(line.send(10, 10, 0));
+  EXPECT_EQ(readUntil(10), LineControl::pattern(10));
+  ASSERT_TRUE(line.request("hangup"));
+  std::uint8_t buffer[256];
+  int result = 0;
+  for (int i = 0; i < 50 && result == 0; ++i) {
+    result = devices.read(handle, buffer, 256);
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(result, -1);
+  EXPECT_FALSE(devices.devicePresent(handle));
+  ASSERT_TRUE(line.request("restore"));
+  ASSERT_TRUE(line.send(20, 20, 0));
+  std::this_thread::sleep_for(600ms);
+  EXPECT_EQ(readUntil(20), LineControl::pattern(20));
+  EXPECT_TRUE(devices.devicePresent(handle));
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing and cross-builds the Windows program (korvane.exe)
+# and its tests with mingw-w64, into build/windows. The tests then run under
+# Wine with `ctest --preset windows`.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake --preset windows "${launcher[@]}"
+cmake --build --preset windows
+if [[ -f build/windows/app/korvane.exe ]]; then
+  echo "Built build/windows/app/korvane.exe"
+fi

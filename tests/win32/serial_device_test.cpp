@@ -125,10 +125,9 @@ TEST_F(Win32SerialTest, AClosedHandleNoLongerReads) {
   handle = kInvalidCommHandle;
 }
 
-}  // namespace
-
-namespace {
-
+// The line's far end closes and its name goes (a USB adapter pulled out),
+// then a new line takes the name: reads fail meanwhile, and the first read
+// half a second later opens the device again with the settings it had.
 TEST_F(Win32SerialTest, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
   openConfigured("COM5");
   ASSERT_TRUE(line.send(10, 10, 0));

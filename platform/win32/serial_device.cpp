@@ -72,7 +72,10 @@ std::string_view hintFor(DWORD error) {
 }
 
 std::string failureReason(const std::string& what, const std::string& path, DWORD error) {
-  std::string reason = what + " " + portName(path) + ": " + systemText(error);
+  const std::string name = portName(path);
+  std::string reason = what + " " + name;
+  if (name != path) reason.append(" (").append(path).append(")");
+  reason.append(": ").append(systemText(error));
   const std::string_view hint = hintFor(error);
   if (!hint.empty()) reason.append(" ").append(hint);
   return reason;

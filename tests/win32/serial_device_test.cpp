@@ -109,11 +109,20 @@ TEST_F(Win32SerialTest, APacedLineArrivesCompleteAndInOrderThroughALongName) {
 }
 
 TEST_F(Win32SerialTest, APortThatDoesNotExistIsRefusedWithTheReasonAndWhatToDo) {
-  EXPECT_EQ(devices.open("COM9"), kInvalidCommHandle);
-  const std::string reason = devices.lastFailureReason();
-  EXPECT_NE(reason.find("COM9"), std::string::npos) << reason;
-  EXPECT_NE(reason.find("(error 2)"), std::string::npos) << reason;
-  EXPECT_NE(reason.find("Device Manager"), std::string::npos) << reason;
+  const struct {
+    const char* path;
+    const char* opening;
+  } cases[] = {{"COM9", "Could not open COM9: "},
+               {"//./COM11", "Could not open COM11 (//./COM11): "}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(devices.open(c.path), kInvalidCommHandle);
+    const std::string reason = devices.lastFailureReason();
+    EXPECT_EQ(reason.rfind(c.opening, 0), 0u) << reason;
+    EXPECT_NE(reason.find("(error 2). There is no such port"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("Device Manager"), std::string::npos) << reason;
+  }
+  openConfigured("COM5");
+  EXPECT_EQ(devices.lastFailureReason(), "") << "a success clears the reason";
 }
 
 TEST_F(Win32SerialTest, AClosedHandleNoLongerReads) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -152,6 +153,36 @@ TEST_F(QtModalTest, MessageBoxStylesGiveTheirIconsButtonsAndResults) {
 
   EXPECT_EQ(answerBox(nullptr, 49, QMessageBox::AcceptRole).first, IDOK);
   EXPECT_EQ(answerBox(nullptr, 49, QMessageBox::InvalidRole).first, IDCANCEL);
+
+  // The detail stands under the unchanged text, in view without a further
+  // click, shown as written even where it looks like markup.
+  const std::string detail = "COM3 (/dev/ttyS2) is held by <b>process 4711</b>.\nClose it.";
+  BoxSeen detailed;
+  QString informative;
+  QString collapsed = "unset";
+  Qt::TextFormat formats[2] = {Qt::RichText, Qt::RichText};
+  whenModalOpens<QMessageBox>([&](QMessageBox& box) {
+    detailed = {box.text(), box.windowTitle(), box.icon(), static_cast<int>(box.buttons().size()),
+                box.parentWidget()};
+    informative = box.informativeText();
+    collapsed = box.detailedText();
+    formats[0] = box.textFormat();
+    if (auto* label = box.findChild<QLabel*>("qt_msgbox_informativelabel")) {
+      formats[1] = label->textFormat();
+    }
+    box.accept();
+  });
+  platform::MessageBoxRequest request{windows.view.m_hWnd, "Can not Open ", "Error", MB_ICONHAND,
+                                      detail};
+  EXPECT_EQ(qtSystem().messageBox(request), IDOK);
+  EXPECT_EQ(detailed.text, QString("Can not Open "));
+  EXPECT_EQ(detailed.caption, QString("Error"));
+  EXPECT_EQ(detailed.icon, QMessageBox::Critical);
+  EXPECT_EQ(detailed.buttons, 1) << "no details button to press";
+  EXPECT_EQ(informative, QString::fromStdString(detail));
+  EXPECT_EQ(collapsed, QString());
+  EXPECT_EQ(formats[0], Qt::PlainText);
+  EXPECT_EQ(formats[1], Qt::PlainText);
 }
 
 class FileDialogTest : public QtModalTest {
@@ -194,8 +225,10 @@ TEST_F(FileDialogTest, AChosenFileGivesItsFullPathAndItsFolderBecomesCurrent) {
   ASSERT_TRUE(qtSystem().runFileDialog(save));
   EXPECT_EQ(save.chosenPath, (folder / "new.log").string());
   EXPECT_EQ(std::filesystem::current_path(), folder);
-  EXPECT_EQ(filters, (QStringList{"(*.kvn) (*.log)", "(*.*) (*)"}));
+  // The initial name's pattern stands in front of the written entries.
+  EXPECT_EQ(filters, (QStringList{"*.kvn", "(*.kvn) (*.log)", "(*.*) (*)"}));
   EXPECT_TRUE(options.testFlag(QFileDialog::DontConfirmOverwrite));
+  EXPECT_TRUE(options.testFlag(QFileDialog::DontUseNativeDialog));
   EXPECT_EQ(mode, QFileDialog::AcceptSave);
 }
 

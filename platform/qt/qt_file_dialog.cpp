@@ -1,0 +1,180 @@
+#include "platform/qt/qt_file_dialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+#include "platform/qt/file_filter.h"
+#include "platform/qt/name_only_icon_provider.h"
+
+namespace platform::qt {
+namespace {
+
+QString patternFilterOf(const QString& name) {
+  return QString::fromStdString(qtPatternFilter(name.trimmed().toStdString()));
+}
+
+// While the name field holds a wildcard pattern, a filter entry of that
+// pattern stands in front of the written entries, selected, so the list
+// shows what the pattern matches. Picking another entry or typing a name
+// takes it away and the written entries apply as they are. A name holding a
+// wildcard is applied this way when confirmed, never taken for a file name.
+class FileDialog final : public QFileDialog {
+ public:
+  FileDialog(QWidget* parent, QAbstractFileIconProvider& icons) : QFileDialog(parent) {
+    // The toolkit's own dialog, not the desktop's, so that the icons and type
+    // names come from a provider that never reads a listed file.
+    setOption(QFileDialog::DontUseNativeDialog);
+    setOption(QFileDialog::DontUseCustomDirectoryIcons);
+    setIconProvider(&icons);
+    nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (nameField_ != nullptr) {
+      // Queued: the filters change after the field or the filter box has
+      // finished handling the user's action.
+      connect(
+          nameField_, &QLineEdit::textEdited, this,
+          [this] {
+            if (!patternEntry_.isEmpty() && patternFilterOf(nameField_->text()) != patternEntry_) {
+              dropPattern(written_.value(0));
+            }
+          },
+          Qt::QueuedConnection);
+    }
+    connect(
+        this, &QFileDialog::filterSelected, this,
+        [this](const QString& filter) {
+          if (!patternEntry_.isEmpty() && filter != patternEntry_) dropPattern(filter);
+        },
+        Qt::QueuedConnection);
+  }
+
+  void setWrittenFilters(const QStringList& filters) {
+    written_ = filters.isEmpty() ? nameFilters() : filters;
+    setNameFilters(written_);
+  }
+
+  // Puts the name in the name field; a wildcard name is applied as a filter.
+  void setInitialName(const QString& name) {
+    selectFile(name);
+    const QString pattern = patternFilterOf(name);
+    if (!pattern.isEmpty()) showPattern(pattern);
+  }
+
+ protected:
+  void accept() override {
+    const QString name = nameField_ != nullptr ? nameField_->text().trimmed() : QString();
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    const QString folder = name.left(slash + 1);
+    const QString last = name.mid(slash + 1);
+    const QString pattern = patternFilterOf(last);
+    if (pattern.isEmpty() || !patternFilterOf(folder).isEmpty()) {
+      QFileDialog::accept();
+      return;
+    }
+    if (!folder.isEmpty()) {
+      const QDir target(directory().absoluteFilePath(folder));
+      if (!target.exists()) return;  // a pattern in no folder: nothing to show
+      setDirectory(target.absolutePath());
+    }
+    nameField_->setText(last);
+    showPattern(pattern);
+  }
+
+ private:
+  void showPattern(const QString& pattern) {
+    patternEntry_ = pattern;
+    keepingTheName([this, &pattern] {
+      setNameFilters(QStringList{pattern} + written_);
+      selectNameFilter(pattern);
+    });
+  }
+
+  void dropPattern(const QString& chosen) {
+    patternEntry_.clear();
+    keepingTheName([this, &chosen] {
+      setNameFilters(written_);
+      selectNameFilter(chosen);
+    });
+  }
+
+  // A save dialog gives the name in the field the extension of each filter
+  // it selects; a filter changed here leaves the user's name as it was.
+  void keepingTheName(const std::function<void()>& change) {
+    if (nameField_ == nullptr) {
+      change();
+      return;
+    }
+    const QString name = nameField_->text();
+    const int cursor = nameField_->cursorPosition();
+    change();
+    if (nameField_->text() != name) {
+      nameField_->setText(name);
+      nameField_->setCursorPosition(cursor);
+    }
+  }
+
+  QLineEdit* nameField_ = nullptr;
+  QStringList written_;
+  QString patternEntry_;  // empty while the written entries apply
+};
+
+// The folder the dialog opens in. The current folder may have been deleted
+// (by another program, or with the folder it lay in): then the home folder.
+QString startFolder() {
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  if (!error && std::filesystem::is_directory(current, error)) {
+    return QString::fromStdString(current.string());
+  }
+  return QDir::homePath();
+}
+
+}  // namespace
+
+bool runQtFileDialog(FileDialogRequest& request, QWidget* owner) {
+  // Made before the dialog and gone after it: the dialog's lister asks it
+  // until the dialog is destroyed.
+  NameOnlyIconProvider icons;
+  FileDialog dialog(owner != nullptr ? owner->window() : nullptr, icons);
+  dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setDirectory(startFolder());
+  const QString filter = QString::fromStdString(qtFileFilter(request.filter));
+  dialog.setWrittenFilters(filter.isEmpty() ? QStringList{} : filter.split(QStringLiteral(";;")));
+  if (!request.defaultExtension.empty()) {
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+  }
+  if (!request.initialFileName.empty()) {
+    dialog.setInitialName(QString::fromStdString(request.initialFileName));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  // The dialog gives absolute paths; made absolute from its own folder all
+  // the same, never from a current folder that may be gone.
+  const QString selected = dialog.selectedFiles().first();
+  const std::filesystem::path chosen =
+      std::filesystem::path(dialog.directory().absoluteFilePath(selected).toStdString())
+          .lexically_normal();
+  // The caller opens the file by its bare name in the current folder: a
+  // folder that cannot be made current would have it open another file.
+  std::error_code error;
+  std::filesystem::current_path(chosen.parent_path(), error);
+  if (error) {
+    QMessageBox::warning(
+        owner != nullptr ? owner->window() : nullptr, dialog.windowTitle(),
+        QStringLiteral("The folder %1 cannot be opened: %2.\nChoose a file in another folder.")
+            .arg(QString::fromStdString(chosen.parent_path().string()),
+                 QString::fromStdString(error.message())));
+    return false;
+  }
+  request.chosenPath = chosen.string();
+  return true;
+}
+
+}  // namespace platform::qt

@@ -45,6 +45,9 @@ class FileDialog final : public QFileDialog {
             }
           },
           Qt::QueuedConnection);
+      // The open dialog's button stays disabled while the name matches no
+      // file, so Enter on a pattern is taken here as well as in accept().
+      connect(nameField_, &QLineEdit::returnPressed, this, [this] { applyTypedPattern(); });
     }
     connect(
         this, &QFileDialog::filterSelected, this,
@@ -68,25 +71,30 @@ class FileDialog final : public QFileDialog {
 
  protected:
   void accept() override {
-    const QString name = nameField_ != nullptr ? nameField_->text().trimmed() : QString();
+    if (!applyTypedPattern()) QFileDialog::accept();
+  }
+
+ private:
+  // A name whose last part holds a wildcard, perhaps after a folder, shows
+  // that folder filtered by it. False for any other name.
+  bool applyTypedPattern() {
+    if (nameField_ == nullptr) return false;
+    const QString name = nameField_->text().trimmed();
     const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
     const QString folder = name.left(slash + 1);
     const QString last = name.mid(slash + 1);
     const QString pattern = patternFilterOf(last);
-    if (pattern.isEmpty() || !patternFilterOf(folder).isEmpty()) {
-      QFileDialog::accept();
-      return;
-    }
+    if (pattern.isEmpty() || !patternFilterOf(folder).isEmpty()) return false;
     if (!folder.isEmpty()) {
       const QDir target(directory().absoluteFilePath(folder));
-      if (!target.exists()) return;  // a pattern in no folder: nothing to show
+      if (!target.exists()) return true;  // no such folder: nothing to show
       setDirectory(target.absolutePath());
     }
     nameField_->setText(last);
     showPattern(pattern);
+    return true;
   }
 
- private:
   void showPattern(const QString& pattern) {
     patternEntry_ = pattern;
     keepingTheName([this, &pattern] {

@@ -19,22 +19,9 @@
 using qt_test::FrameAndView;
 using qt_test::qtSystem;
 using qt_test::RecordingWnd;
+using qt_test::whenModalOpens;
 
 namespace {
-
-// Acts on the next modal window as soon as it is up.
-template <class Window>
-void whenModalOpens(std::function<void(Window&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*window);
-    }
-  });
-  poll->start(5);
-}
 
 QAbstractButton* buttonWithRole(QMessageBox& box, QMessageBox::ButtonRole role) {
   for (QAbstractButton* button : box.buttons()) {

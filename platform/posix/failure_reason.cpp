@@ -58,10 +58,12 @@ std::string reasonText(const DeviceFailure& failure) {
       return "no such device. Type the device's name in Setup (for example ttyUSB0), or link "
              "the name in the ports folder " +
              failure.portsFolder + ": " + linkCommand(failure);
+    // A serial port without its chip (ttyS1 on most machines) opens with EIO.
+    case EIO:
     case ENXIO:
     case ENODEV:
-      return "the device file is there but no device answers it (unplugged, or no such port "
-             "on this machine). Plug it in, or choose another device in Setup.";
+      return "no device answers (it is unplugged, or this machine has no such port). Plug it "
+             "in, or choose another device in Setup.";
     case ENOTTY:
       return "the path is not a serial device. Type a serial device's name in Setup, such as "
              "ttyUSB0 or ttyS0.";

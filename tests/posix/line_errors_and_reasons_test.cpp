@@ -127,8 +127,10 @@ TEST(DeviceFailureText, SaysWhatFailedAndWhatToDo) {
   slowClock.rejectedRate = 256000;
   slowClock.takenRate = 230400;
   cases.push_back({slowClock, {"does not take 256000 baud (it set 230400)", "another baud rate"}});
-  cases.push_back(
-      {failure("ttyS1", "ttyS1 -> /dev/ttyS1", EIO), {"ttyS1 -> /dev/ttyS1: Input/output error."}});
+  cases.push_back({failure("ttyS1", "ttyS1 -> /dev/ttyS1", EIO),
+                   {"ttyS1 -> /dev/ttyS1: no device answers", "Plug it in"}});
+  cases.push_back({failure("ttyS1", "ttyS1 -> /dev/ttyS1", EMFILE),
+                   {"ttyS1 -> /dev/ttyS1: Too many open files."}});
   cases.push_back({failure("..", "", ENOENT), {"\"..\" is not a device name", folder}});
   for (const Case& c : cases) {
     const std::string text = platform::posix::describeDeviceFailure(c.failure);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/posix/config_paths.h"
+#include "platform/posix/device_holders.h"
 #include "platform/posix/line_speed.h"
 #include "platform/posix/serial_device.h"
 #include "pty_line.h"
@@ -305,46 +306,72 @@ TEST_F(PtySerialTest, AFailedOpenSaysWhyAndASuccessfulOneClearsIt) {
   EXPECT_TRUE(devices->close(port));
 }
 
-TEST_F(PtySerialTest, ABusyPortNamesTheProcessThatHoldsIt) {
-  int ready[2];
-  int done[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(done), 0);
-  const std::string path = line.slavePath();
-  const pid_t holder = fork();
-  ASSERT_GE(holder, 0);
-  if (holder == 0) {
-    ::close(ready[0]);
-    ::close(done[1]);
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    const char locked = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 1 : 0;
-    if (write(ready[1], &locked, 1) != 1) _exit(1);
-    char ignored = 0;
-    if (read(done[0], &ignored, 1) < 0) _exit(1);  // until the test lets go
-    _exit(0);
-  }
-  ::close(ready[1]);
-  ::close(done[0]);
-  struct Reaper {
-    int release;
-    pid_t pid;
-    ~Reaper() {
-      ::close(release);
-      waitpid(pid, nullptr, 0);
+// Another process that holds a device open, with or without a lock on it,
+// until it goes out of scope.
+class HoldingProcess {
+ public:
+  HoldingProcess(const std::string& path, bool lock) {
+    int ready[2];
+    int done[2];
+    if (pipe(ready) != 0 || pipe(done) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(done[1]);
+      const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+      const char holding = fd >= 0 && (!lock || flock(fd, LOCK_EX | LOCK_NB) == 0) ? 1 : 0;
+      if (write(ready[1], &holding, 1) != 1) _exit(1);
+      char ignored = 0;
+      if (read(done[0], &ignored, 1) < 0) _exit(1);  // until the test lets go
+      _exit(0);
     }
-  } reaper{done[1], holder};
-  char locked = 0;
-  ASSERT_EQ(read(ready[0], &locked, 1), 1);
-  ::close(ready[0]);
-  ASSERT_EQ(locked, 1);
+    ::close(ready[1]);
+    ::close(done[0]);
+    release_ = done[1];
+    char holding = 0;
+    holding_ = pid_ > 0 && read(ready[0], &holding, 1) == 1 && holding == 1;
+    ::close(ready[0]);
+  }
+  ~HoldingProcess() {
+    if (release_ >= 0) ::close(release_);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  HoldingProcess(const HoldingProcess&) = delete;
+  HoldingProcess& operator=(const HoldingProcess&) = delete;
 
+  bool holding() const { return holding_; }
+  long pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool holding_ = false;
+};
+
+TEST_F(PtySerialTest, ABusyPortNamesTheProcessThatHoldsIt) {
+  const HoldingProcess holder(line.slavePath(), true);
+  ASSERT_TRUE(holder.holding());
   EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle);
   const std::string reason = devices->lastFailureReason();
-  EXPECT_NE(reason.find(line.portName() + " -> " + path + ": the device is in use by "),
+  EXPECT_NE(reason.find(line.portName() + " -> " + line.slavePath() + ": the device is in use by "),
             std::string::npos)
       << reason;
-  EXPECT_NE(reason.find("(pid " + std::to_string(holder) + ")"), std::string::npos) << reason;
+  EXPECT_NE(reason.find("(pid " + std::to_string(holder.pid()) + ")"), std::string::npos) << reason;
   EXPECT_NE(reason.find("Close that program"), std::string::npos) << reason;
+}
+
+TEST_F(PtySerialTest, AProcessThatHoldsTheDeviceWithoutALockIsFoundByItsDescriptors) {
+  const HoldingProcess holder(line.slavePath(), false);
+  ASSERT_TRUE(holder.holding());
+  linkPort("LAB1", line.slavePath());
+  // Under any of its names, as the device it is.
+  for (const std::string& path : {line.slavePath(), platform::posix::portsFolder() + "/LAB1"}) {
+    const auto holders = platform::posix::findDeviceHolders(path);
+    EXPECT_EQ(std::count(holders.begin(), holders.end(),
+                         platform::posix::DeviceHolder{holder.pid(), "posix_tests"}),
+              1)
+        << path;
+  }
 }
 
 TEST_F(PtySerialTest, APortIsLeftAsItWasFound) {

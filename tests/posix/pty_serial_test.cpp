@@ -133,6 +133,10 @@ TEST_F(PtySerialTest, AHeldPortCannotBeOpenedAgainUntilItIsClosed) {
   ASSERT_NE(port, kInvalidCommHandle);
   EXPECT_EQ(exclusiveFlag(), 1) << "held exclusively";
   EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle) << "by this backend";
+  EXPECT_NE(devices->lastFailureReason().find("in use by this program itself (pid " +
+                                              std::to_string(getpid()) + ")"),
+            std::string::npos)
+      << devices->lastFailureReason();
   platform::posix::SerialDevices other(platform::posix::portsFolder());
   EXPECT_EQ(other.open(line.portName()), kInvalidCommHandle) << "by another opener";
   linkPort("ALIAS", line.slavePath());

@@ -1,6 +1,7 @@
 #include "platform/posix/device_holders.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -8,16 +9,24 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
 namespace platform::posix {
 namespace {
 
-std::string readSmallFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A /proc file, whose size stat does not give.
+std::string readProcFile(const std::string& path) {
+  std::string text;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char chunk[4096];
+  ssize_t count = 0;
+  while ((count = ::read(fd, chunk, sizeof chunk)) > 0) {
+    text.append(chunk, static_cast<std::size_t>(count));
+  }
+  ::close(fd);
+  return text;
 }
 
 template <typename Number>
@@ -41,7 +50,7 @@ bool matchesFile(std::string_view field, dev_t fileSystem, ino_t inode) {
 }
 
 std::string commandOf(long pid) {
-  std::string command = readSmallFile("/proc/" + std::to_string(pid) + "/comm");
+  std::string command = readProcFile("/proc/" + std::to_string(pid) + "/comm");
   while (!command.empty() && (command.back() == '\n' || command.back() == ' ')) command.pop_back();
   return command.empty() ? std::string("?") : command;
 }
@@ -113,7 +122,7 @@ std::vector<long> lockHoldersIn(std::string_view procLocks, dev_t fileSystem, in
 std::vector<DeviceHolder> findDeviceHolders(const std::string& devicePath) {
   struct stat info {};
   if (stat(devicePath.c_str(), &info) != 0) return {};
-  std::vector<long> pids = lockHoldersIn(readSmallFile("/proc/locks"), info.st_dev, info.st_ino);
+  std::vector<long> pids = lockHoldersIn(readProcFile("/proc/locks"), info.st_dev, info.st_ino);
   if (pids.empty() && S_ISCHR(info.st_mode)) pids = processesWithDeviceOpen(info.st_rdev);
   std::vector<DeviceHolder> holders;
   for (long pid : pids) holders.push_back(DeviceHolder{pid, commandOf(pid)});

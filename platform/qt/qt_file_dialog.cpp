@@ -1,5 +1,7 @@
 #include "platform/qt/qt_file_dialog.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -55,6 +57,27 @@ class FileDialog final : public QFileDialog {
           if (!patternEntry_.isEmpty() && filter != patternEntry_) dropPattern(filter);
         },
         Qt::QueuedConnection);
+    // A save dialog gives the name in the field the extension of the filter
+    // the user picks, so that the file saved would not be the one named.
+    // The name as it stood when the pick began is put back.
+    filterBox_ = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (filterBox_ != nullptr && nameField_ != nullptr) {
+      for (QObject* part :
+           {static_cast<QObject*>(filterBox_), static_cast<QObject*>(filterBox_->view()),
+            static_cast<QObject*>(filterBox_->view()->viewport())}) {
+        part->installEventFilter(this);
+      }
+      connect(this, &QFileDialog::filterSelected, this, [this] {
+        if (nameField_->text() != nameBeforePick_) nameField_->setText(nameBeforePick_);
+      });
+    }
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Every pick of a filter begins with an event to the filter box or its
+    // list; the name cannot change from there but by the pick.
+    if (nameField_ != nullptr) nameBeforePick_ = nameField_->text();
+    return QFileDialog::eventFilter(watched, event);
   }
 
   void setWrittenFilters(const QStringList& filters) {
@@ -111,8 +134,7 @@ class FileDialog final : public QFileDialog {
     });
   }
 
-  // A save dialog gives the name in the field the extension of each filter
-  // it selects; a filter changed here leaves the user's name as it was.
+  // The filters changed here leave the user's name as it was (see above).
   void keepingTheName(const std::function<void()>& change) {
     if (nameField_ == nullptr) {
       change();
@@ -128,6 +150,8 @@ class FileDialog final : public QFileDialog {
   }
 
   QLineEdit* nameField_ = nullptr;
+  QComboBox* filterBox_ = nullptr;
+  QString nameBeforePick_;
   QStringList written_;
   QString patternEntry_;  // empty while the written entries apply
 };

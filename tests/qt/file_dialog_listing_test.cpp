@@ -119,7 +119,9 @@ TEST_F(FileDialogListingTest, TheInitialPatternFiltersUntilTheUserPicksAFilterOr
         {"types a name with the other extension", type("run1.kvn", false), log, "run1.kvn",
          logEntry},
         {"types the pattern again and Enter", type("*.kvn", true), kvn, "*.kvn", "*.kvn"},
-        {"picks the first written entry", pick, log, "*.log", logEntry}}},
+        {"picks the first written entry", pick, log, "*.kvn", logEntry},
+        {"types another name", type("run2.kvn", false), log, "run2.kvn", logEntry},
+        {"picks the next entry", pick, both, "run2.kvn", "(*.*) (*)"}}},
   };
   for (const auto& [open, steps] : cases) {
     bool stillOpen = true;
@@ -134,7 +136,7 @@ TEST_F(FileDialogListingTest, TheInitialPatternFiltersUntilTheUserPicksAFilterOr
         EXPECT_TRUE(settled) << (open ? "open: " : "save: ") << step.action << ": lists "
                              << listed(dialog).join(' ').toStdString() << " under "
                              << dialog.selectedNameFilter().toStdString();
-        EXPECT_EQ(nameField(dialog).text(), step.name) << step.action;
+        EXPECT_EQ(nameField(dialog).text().toStdString(), step.name.toStdString()) << step.action;
         stillOpen = stillOpen && dialog.isVisible();
       }
       static_cast<QDialog&>(dialog).reject();

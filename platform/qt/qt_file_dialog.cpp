@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -36,47 +37,23 @@ class FileDialog final : public QFileDialog {
     setOption(QFileDialog::DontUseCustomDirectoryIcons);
     setIconProvider(&icons);
     nameField_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    if (nameField_ != nullptr) {
-      // Queued: the filters change after the field or the filter box has
-      // finished handling the user's action.
-      connect(
-          nameField_, &QLineEdit::textEdited, this,
-          [this] {
-            if (!patternEntry_.isEmpty() && patternFilterOf(nameField_->text()) != patternEntry_) {
-              dropPattern(written_.value(0));
-            }
-          },
-          Qt::QueuedConnection);
-      // The open dialog's button stays disabled while the name matches no
-      // file, so Enter on a pattern is taken here as well as in accept().
-      connect(nameField_, &QLineEdit::returnPressed, this, [this] { applyTypedPattern(); });
-    }
+    filterBox_ = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (nameField_ != nullptr) followTheNameField();
+    // Queued, like the name field's: the filters change once the filter box
+    // has finished handling the pick.
     connect(
         this, &QFileDialog::filterSelected, this,
         [this](const QString& filter) {
           if (!patternEntry_.isEmpty() && filter != patternEntry_) dropPattern(filter);
         },
         Qt::QueuedConnection);
-    // A save dialog gives the name in the field the extension of the filter
-    // the user picks, so that the file saved would not be the one named.
-    // The name as it stood when the pick began is put back.
-    filterBox_ = findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-    if (filterBox_ != nullptr && nameField_ != nullptr) {
-      for (QObject* part :
-           {static_cast<QObject*>(filterBox_), static_cast<QObject*>(filterBox_->view()),
-            static_cast<QObject*>(filterBox_->view()->viewport())}) {
-        part->installEventFilter(this);
-      }
-      connect(this, &QFileDialog::filterSelected, this, [this] {
-        if (nameField_->text() != nameBeforePick_) nameField_->setText(nameBeforePick_);
-      });
-    }
+    if (nameField_ != nullptr && filterBox_ != nullptr) keepTheNameOnFilterPicks();
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     // Every pick of a filter begins with an event to the filter box or its
-    // list; the name cannot change from there but by the pick.
-    if (nameField_ != nullptr) nameBeforePick_ = nameField_->text();
+    // list; from there on the name changes only by the pick.
+    if (filterBoxParts_.contains(watched)) nameBeforePick_ = nameField_->text();
     return QFileDialog::eventFilter(watched, event);
   }
 
@@ -98,6 +75,33 @@ class FileDialog final : public QFileDialog {
   }
 
  private:
+  void followTheNameField() {
+    // Queued: the filters change once the field has finished handling the
+    // key.
+    connect(
+        nameField_, &QLineEdit::textEdited, this,
+        [this] {
+          if (!patternEntry_.isEmpty() && patternFilterOf(nameField_->text()) != patternEntry_) {
+            dropPattern(written_.value(0));
+          }
+        },
+        Qt::QueuedConnection);
+    // The open dialog's button stays disabled while the name matches no
+    // file, so Enter on a pattern is taken here as well as in accept().
+    connect(nameField_, &QLineEdit::returnPressed, this, [this] { applyTypedPattern(); });
+  }
+
+  // A save dialog gives the name in the field the extension of the filter
+  // the user picks, so that the file saved would not be the one named. The
+  // name as it stood when the pick began is put back.
+  void keepTheNameOnFilterPicks() {
+    filterBoxParts_ = {filterBox_, filterBox_->view(), filterBox_->view()->viewport()};
+    for (QObject* part : filterBoxParts_) part->installEventFilter(this);
+    connect(this, &QFileDialog::filterSelected, this, [this] {
+      if (nameField_->text() != nameBeforePick_) nameField_->setText(nameBeforePick_);
+    });
+  }
+
   // A name whose last part holds a wildcard, perhaps after a folder, shows
   // that folder filtered by it. False for any other name.
   bool applyTypedPattern() {
@@ -151,6 +155,7 @@ class FileDialog final : public QFileDialog {
 
   QLineEdit* nameField_ = nullptr;
   QComboBox* filterBox_ = nullptr;
+  QList<QObject*> filterBoxParts_;
   QString nameBeforePick_;
   QStringList written_;
   QString patternEntry_;  // empty while the written entries apply

@@ -51,7 +51,10 @@ class Win32SerialTest : public ::testing::Test {
     while (received.size() < count && std::chrono::steady_clock::now() < deadline) {
       std::uint8_t buffer[256];
       const int got = devices.read(handle, buffer, 256);
-      if (got < 0) break;
+      if (got < 0) {
+        ADD_FAILURE() << "a read failed after " << received.size() << " bytes";
+        break;
+      }
       if (got == 0) {
         std::this_thread::sleep_for(5ms);
         continue;

@@ -71,9 +71,10 @@ std::string_view hintFor(DWORD error) {
   }
 }
 
-std::string failureReason(const std::string& what, const std::string& path, DWORD error) {
+// "COM10 (//./COM10): <the system's text> (error N). <what to do>"
+std::string failureReason(const std::string& path, DWORD error) {
   const std::string name = portName(path);
-  std::string reason = what + " " + name;
+  std::string reason = name;
   if (name != path) reason.append(" (").append(path).append(")");
   reason.append(": ").append(systemText(error));
   const std::string_view hint = hintFor(error);
@@ -151,7 +152,7 @@ const SerialDevices::Device* SerialDevices::find(CommHandle handle) const {
 CommHandle SerialDevices::open(const std::string& path) {
   const HANDLE handle = openDevice(path);
   if (handle == INVALID_HANDLE_VALUE) {
-    lastFailureReason_ = failureReason("Could not open", path, GetLastError());
+    lastFailureReason_ = failureReason(path, GetLastError());
     return kInvalidCommHandle;
   }
   // Only a communications device answers GetCommState; anything else (a
@@ -161,8 +162,8 @@ CommHandle SerialDevices::open(const std::string& path) {
   if (!GetCommState(handle, &dcb)) {
     const DWORD error = GetLastError();
     CloseHandle(handle);
-    lastFailureReason_ = failureReason("Could not open", path,
-                                       error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
+    lastFailureReason_ =
+        failureReason(path, error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
     return kInvalidCommHandle;
   }
   const CommHandle id = nextHandle_++;
@@ -217,7 +218,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   Device* device = find(handle);
   if (device == nullptr || !valid(device->handle)) return false;
   if (!applyLineState(win32Handle(device->handle), state)) {
-    lastFailureReason_ = failureReason("Could not set the line of", device->path, GetLastError());
+    lastFailureReason_ = failureReason(device->path, GetLastError());
     return false;
   }
   device->lineState = state;

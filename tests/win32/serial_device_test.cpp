@@ -115,8 +115,7 @@ TEST_F(Win32SerialTest, APortThatDoesNotExistIsRefusedWithTheReasonAndWhatToDo) 
   const struct {
     const char* path;
     const char* opening;
-  } cases[] = {{"COM9", "Could not open COM9: "},
-               {"//./COM11", "Could not open COM11 (//./COM11): "}};
+  } cases[] = {{"COM9", "COM9: "}, {"//./COM11", "COM11 (//./COM11): "}};
   for (const auto& c : cases) {
     EXPECT_EQ(devices.open(c.path), kInvalidCommHandle);
     const std::string reason = devices.lastFailureReason();

@@ -107,4 +107,21 @@ TEST_F(CaptureOnComPortTest, APacedStreamIsCapturedCompleteAndInOrder) {
   EXPECT_EQ(monitorState.portHandle[0], platform::kInvalidCommHandle);
 }
 
+TEST_F(CaptureOnComPortTest, APortThatDoesNotExistEndsTheProcessSayingWhyAndWhatToDo) {
+  store("Port1", "COM9");
+  view.OnInitialUpdate();
+  try {
+    view.DispatchCommand(ID_CONNECT);
+    FAIL() << "the process goes on";
+  } catch (const headless::ProcessExit& exit) {
+    EXPECT_NE(exit.status, 0);
+  }
+  const auto& boxes = headless::system().messageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Can not Open PORT A");
+  EXPECT_EQ(boxes[0].detail.rfind("COM9: ", 0), 0u) << boxes[0].detail;
+  EXPECT_NE(boxes[0].detail.find("Device Manager"), std::string::npos) << boxes[0].detail;
+  EXPECT_EQ(monitorState.connected, 0);
+}
+
 }  // namespace

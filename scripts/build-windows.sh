@@ -13,6 +13,7 @@ if command -v ccache >/dev/null; then
 fi
 cmake --preset windows "${launcher[@]}"
 cmake --build --preset windows
-if [[ -f build/windows/app/korvane.exe ]]; then
-  echo "Built build/windows/app/korvane.exe"
+program=$(find build/windows -name korvane.exe -not -path "*/wine/*" -print -quit)
+if [[ -n $program ]]; then
+  echo "Built $program"
 fi

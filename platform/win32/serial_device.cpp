@@ -226,16 +226,20 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   return true;
 }
 
+void SerialDevices::markGone(Device& device) {
+  // The handle of a device that went away is of no more use; closing it
+  // also keeps it from refusing the reopen.
+  CloseHandle(win32Handle(device.handle));
+  device.handle = nullptr;
+  device.present = false;
+  device.lastReopen = Clock::now();
+}
+
 long long SerialDevices::pollStatus(Device& device) {
   DWORD errors = 0;
   COMSTAT status{};
   if (!ClearCommError(win32Handle(device.handle), &errors, &status)) {
-    if (deviceGone(GetLastError())) {
-      CloseHandle(win32Handle(device.handle));
-      device.handle = nullptr;
-      device.present = false;
-      device.lastReopen = Clock::now();
-    }
+    if (deviceGone(GetLastError())) markGone(device);
     return -1;
   }
   // Each flag says the error happened at least once since the last query.
@@ -280,12 +284,7 @@ int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
   if (wanted == 0) return 0;
   DWORD received = 0;
   if (!ReadFile(win32Handle(device->handle), buffer, wanted, &received, nullptr)) {
-    if (deviceGone(GetLastError())) {
-      CloseHandle(win32Handle(device->handle));
-      device->handle = nullptr;
-      device->present = false;
-      device->lastReopen = Clock::now();
-    }
+    if (deviceGone(GetLastError())) markGone(*device);
     return -1;
   }
   return static_cast<int>(received);

@@ -5,20 +5,24 @@
 
 namespace capture_text {
 
-CaptureRecordReader::CaptureRecordReader(ByteSource& source) : source_(source) {}
+CaptureRecordReader::CaptureRecordReader(ByteSource& source, std::size_t bufferBytes)
+    : source_(source),
+      bufferBytes_(bufferBytes < kMinBufferBytes ? kMinBufferBytes : bufferBytes),
+      buffer_(new std::uint8_t[bufferBytes_]) {}
 
 bool CaptureRecordReader::fill(std::size_t want) {
   if (end_ - begin_ >= want) return true;
   if (begin_ > 0) {
     // The part of a record already read moves to the front; a record is at
-    // most 26 bytes, so there is always room behind it.
-    std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
+    // most 26 bytes, which the buffer always holds.
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     bufferOffset_ += begin_;
     end_ -= begin_;
     begin_ = 0;
   }
   while (end_ < want && !atEnd_) {
-    const long got = source_.read(std::span<std::uint8_t>(buffer_ + end_, kBufferBytes - end_));
+    const long got =
+        source_.read(std::span<std::uint8_t>(buffer_.get() + end_, bufferBytes_ - end_));
     if (got < 0) return false;
     if (got == 0) atEnd_ = true;
     end_ += static_cast<std::size_t>(got);
@@ -52,7 +56,7 @@ ReadStep CaptureRecordReader::next(RecordView& record) {
                                          std::to_string(end_ - begin_));
   }
 
-  const std::uint8_t* at = buffer_ + begin_;
+  const std::uint8_t* at = buffer_.get() + begin_;
   record.offset = bufferOffset_ + begin_;
   record.length = length;
   record.portTag = at[1];

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "tools/dump/byte_source.h"
@@ -30,8 +31,11 @@ enum class ReadStep { Record, End, Malformed, ReadFailed };
 class CaptureRecordReader {
  public:
   static constexpr std::size_t kBufferBytes = 64 * 1024;
+  // The smallest buffer that holds a record of 16 bytes.
+  static constexpr std::size_t kMinBufferBytes = kRecordHeaderBytes + kMaxRecordDataBytes;
 
-  explicit CaptureRecordReader(ByteSource& source);
+  // bufferBytes is raised to kMinBufferBytes when smaller.
+  explicit CaptureRecordReader(ByteSource& source, std::size_t bufferBytes = kBufferBytes);
 
   // The next record, the clean end of the file, or why the walk stopped.
   ReadStep next(RecordView& record);
@@ -49,7 +53,8 @@ class CaptureRecordReader {
   ReadStep stop(ReadStep step, std::string reason);
 
   ByteSource& source_;
-  std::uint8_t buffer_[kBufferBytes];
+  std::size_t bufferBytes_;
+  std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]

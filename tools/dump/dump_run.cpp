@@ -22,11 +22,10 @@ constexpr const char* kProgram = "korvane-dump";
 int dumpOne(const DumpOptions& options, int fd, const std::string& name, OutputBuffer& out,
             std::FILE* errors) {
   FdByteSource source(fd);
-  // The reader holds its fixed buffer; it lives on the heap, not the stack.
-  auto reader = std::make_unique<CaptureRecordReader>(source);
+  CaptureRecordReader reader(source);
   RecordView record;
   ReadStep step;
-  while ((step = reader->next(record)) == ReadStep::Record) {
+  while ((step = reader.next(record)) == ReadStep::Record) {
     if (options.portTag != 0 && record.portTag != options.portTag) continue;
     writeRecord(options.format, record, out);
     if (out.failed()) return kDumpIoFailed;
@@ -36,13 +35,12 @@ int dumpOne(const DumpOptions& options, int fd, const std::string& name, OutputB
   out.flush();
   if (step == ReadStep::ReadFailed) {
     std::fprintf(errors, "%s: %s: read failed at byte offset %llu: %s\n", kProgram, name.c_str(),
-                 static_cast<unsigned long long>(reader->stopOffset()),
-                 reader->stopReason().c_str());
+                 static_cast<unsigned long long>(reader.stopOffset()), reader.stopReason().c_str());
     return kDumpIoFailed;
   }
   std::fprintf(errors, "%s: %s: not a capture file at byte offset %llu: %s\n", kProgram,
-               name.c_str(), static_cast<unsigned long long>(reader->stopOffset()),
-               reader->stopReason().c_str());
+               name.c_str(), static_cast<unsigned long long>(reader.stopOffset()),
+               reader.stopReason().c_str());
   return kDumpNotACapture;
 }
 

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include "tools/dump/byte_source.h"
 #include "tools/dump/capture_record_reader.h"
@@ -43,14 +42,14 @@ std::string CaptureFileWriter::checkUsable(const std::string& path, bool append)
     reason = "not a regular file";
   } else {
     capture_text::FdByteSource source(fd);
-    auto reader = std::make_unique<capture_text::CaptureRecordReader>(source);
+    capture_text::CaptureRecordReader reader(source);
     capture_text::RecordView record;
     capture_text::ReadStep step;
-    while ((step = reader->next(record)) == capture_text::ReadStep::Record) {
+    while ((step = reader.next(record)) == capture_text::ReadStep::Record) {
     }
     if (step != capture_text::ReadStep::End) {
-      reason = "not a capture file at byte offset " + std::to_string(reader->stopOffset()) + ": " +
-               reader->stopReason() + "; records added after it could not be read";
+      reason = "not a capture file at byte offset " + std::to_string(reader.stopOffset()) + ": " +
+               reader.stopReason() + "; records added after it could not be read";
     }
   }
   ::close(fd);

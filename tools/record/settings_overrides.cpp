@@ -14,17 +14,28 @@ void SettingsOverrides::set(const std::string& name, const std::string& text) {
   values_[name] = text;
 }
 
-RegistryStatus SettingsOverrides::openKeyFullAccess(platform::RegistryRoot root,
-                                                    const std::string& path, RegistryKey* key) {
-  RegistryKey inner = platform::kNoRegistryKey;
-  const RegistryStatus status = settingsFile_.openKeyFullAccess(root, path, &inner);
+RegistryStatus SettingsOverrides::openThrough(RegistryStatus fileStatus, RegistryKey fileKey,
+                                              RegistryKey* key) {
   // Without the key the monitor would take every default; the replaced
   // values must still count, so the key opens and the rest reads as missing.
-  if (status != RegistryStatus::Ok && values_.empty()) return status;
-  if (status != RegistryStatus::Ok) inner = platform::kNoRegistryKey;
+  if (fileStatus != RegistryStatus::Ok && values_.empty()) return fileStatus;
   *key = nextKey_++;
-  keys_[*key] = inner;
+  keys_[*key] = fileStatus == RegistryStatus::Ok ? fileKey : platform::kNoRegistryKey;
   return RegistryStatus::Ok;
+}
+
+RegistryStatus SettingsOverrides::openKeyFullAccess(platform::RegistryRoot root,
+                                                    const std::string& path, RegistryKey* key) {
+  RegistryKey fileKey = platform::kNoRegistryKey;
+  const RegistryStatus status = settingsFile_.openKeyFullAccess(root, path, &fileKey);
+  return openThrough(status, fileKey, key);
+}
+
+RegistryStatus SettingsOverrides::openKeyForReading(platform::RegistryRoot root,
+                                                    const std::string& path, RegistryKey* key) {
+  RegistryKey fileKey = platform::kNoRegistryKey;
+  const RegistryStatus status = settingsFile_.openKeyForReading(root, path, &fileKey);
+  return openThrough(status, fileKey, key);
 }
 
 RegistryStatus SettingsOverrides::createKey(platform::RegistryRoot /*root*/,

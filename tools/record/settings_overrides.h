@@ -20,6 +20,8 @@ class SettingsOverrides final : public platform::RegistryBackend {
 
   platform::RegistryStatus openKeyFullAccess(platform::RegistryRoot root, const std::string& path,
                                              platform::RegistryKey* key) override;
+  platform::RegistryStatus openKeyForReading(platform::RegistryRoot root, const std::string& path,
+                                             platform::RegistryKey* key) override;
   platform::RegistryStatus createKey(platform::RegistryRoot root, const std::string& path,
                                      platform::RegistryKey* key) override;
   platform::RegistryStatus queryValue(platform::RegistryKey key, const std::string& name,
@@ -30,6 +32,11 @@ class SettingsOverrides final : public platform::RegistryBackend {
   void closeKey(platform::RegistryKey key) override;
 
  private:
+  // Opens the settings file's key the way asked, or only the replaced
+  // values when the file has no such key.
+  platform::RegistryStatus openThrough(platform::RegistryStatus fileStatus,
+                                       platform::RegistryKey fileKey, platform::RegistryKey* key);
+
   platform::RegistryBackend& settingsFile_;
   std::map<std::string, std::string> values_;
   // Our key handle -> the settings file's handle, or kNoRegistryKey when the

@@ -3,7 +3,7 @@
 //
 // text:  the window's row: label (8), port letter and a blank, the bytes as
 //        characters in a 16-wide column, 4 blanks, then " xx" per byte.
-//          000042: A AT+RX?                41 54 2b 52 58 3f
+//          000042: A AT+RX?               41 54 2b 52 58 3f
 // csv:   offset,label,port,length,hex,text   (header line first)
 //          12,000042,A,6,41542b52583f,"AT+RX?"
 // jsonl: {"offset":12,"label":"000042","port":"A","length":6,"hex":"41542b52583f","text":"AT+RX?"}

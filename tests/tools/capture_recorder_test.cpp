@@ -188,7 +188,8 @@ struct StopCase {
   const char* name;
   std::vector<std::string> args;
   std::optional<long> fileSizeLimit;
-  Bytes existing;  // the file before the run, when it is appended to
+  Bytes existing;        // the file before the run, when it is appended to
+  std::string settings;  // the monitor's settings file, when there is one
   int status;
   const char* outHas;
   const char* errHas;
@@ -199,12 +200,17 @@ struct StopCase {
 TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
   const Bytes twoRecords = {1, 1,   '0', '0', '0', '0', '0', '1', ':', ' ', 'x', 2,
                             2, '0', '0', '0', '0', '0', '1', ':', ' ', 'y', 'z'};
+  const std::string settingsFile =
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]\r\n"
+      "\"Port1\"=\"nosuch1\"\r\n\"Disable\"=hex(1):31\r\n\"POLLTIME\"=\"20\"\r\n";
+  // name, args, file size limit, file before, settings file, status, out, err, most bytes
   const std::vector<StopCase> cases{
-      {"size limit", {"--max-bytes", "30K"}, {}, {}, 0, "ended=max-bytes", "", 30 * 1024},
+      {"size limit", {"--max-bytes", "30K"}, {}, {}, {}, 0, "ended=max-bytes", "", 30 * 1024},
       {"size limit on an appended file",
        {"--max-bytes", "20000", "--append"},
        {},
        twoRecords,
+       {},
        0,
        "ended=max-bytes",
        "",
@@ -212,6 +218,7 @@ TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
       {"full disk",
        {},
        40000,
+       {},
        {},
        1,
        "ended=write-failed",
@@ -221,6 +228,18 @@ TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
        {"--seconds", "1", "--port-b", "off"},
        {},
        {},
+       {},
+       0,
+       "ended=seconds",
+       "",
+       1 << 20},
+      // The monitor's settings count (port B off, a 20 ms period) except
+      // what the command line replaces (port A's device).
+      {"time limit, port B off in the settings",
+       {"--seconds", "1", "--port-a", "COM3"},
+       {},
+       {},
+       settingsFile,
        0,
        "ended=seconds",
        "",
@@ -230,6 +249,8 @@ TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
     SCOPED_TRACE(c.name);
     fs::remove(dir_ / "capture.kvn");
     if (!c.existing.empty()) writeFile("capture.kvn", c.existing);
+    fs::remove(dir_ / "registry.reg");
+    if (!c.settings.empty()) writeFile("registry.reg", bytesOf(c.settings));
     auto lines = startLines(3);
     std::vector<std::string> args{"--baud", "256000"};
     args.insert(args.end(), c.args.begin(), c.args.end());
@@ -254,6 +275,12 @@ TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
     if (std::string(c.name).find("port B off") != std::string::npos) {
       EXPECT_TRUE(w.port[1].empty());
       EXPECT_EQ(result.out.find("port=B"), std::string::npos) << result.out;
+    }
+    if (!c.settings.empty()) {
+      const auto ticksAt = result.out.find("ticks=");
+      ASSERT_NE(ticksAt, std::string::npos);
+      const int ticks = std::stoi(result.out.substr(ticksAt + 6));
+      EXPECT_TRUE(ticks >= 30 && ticks <= 60) << "50 ticks of 20 ms in a second: " << ticks;
     }
   }
 }

@@ -175,6 +175,7 @@ void appendChunk(int port, const std::uint8_t* bytes, int n) {
     s.writePos = at + recordBytes;
     RecordIndex[s.recordCount].complete = 1;
     ++s.recordCount;
+    if (port == 0 || port == 1) ++s.portRun[port].recordsCaptured;
     if (s.recordCount < kRecordIndexSlots) RecordIndex[s.recordCount].complete = 0;
     s.newData = 1;
     consumed += m;

@@ -34,6 +34,7 @@ Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end());
 // numbers, and how many bytes of it are whole records.
 struct WalkedCapture {
   Bytes port[2];
+  std::size_t portRecords[2] = {0, 0};
   std::vector<long> labels;
   std::size_t records = 0;
   std::size_t wholeBytes = 0;
@@ -49,6 +50,7 @@ WalkedCapture walk(const Bytes& file) {
     const int tag = file[at + 1];
     if (tag == 1 || tag == 2) {
       Bytes& port = w.port[tag - 1];
+      ++w.portRecords[tag - 1];
       port.insert(port.end(), file.begin() + static_cast<long>(at + 10),
                   file.begin() + static_cast<long>(at + 10 + length));
     } else {
@@ -159,6 +161,9 @@ TEST_F(CaptureRecorder, TakesEveryByteOfBothLinesInOrderPastManyStoreRecyclesUnt
     ASSERT_NE(at, std::string::npos) << recorded.out;
     const std::string summary = recorded.out.substr(at, recorded.out.find('\n', at) - at);
     EXPECT_NE(summary.find(" bytes=" + std::to_string(reports[line].bytes) + " "),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(summary.find(" records=" + std::to_string(w.portRecords[line]) + " "),
               std::string::npos)
         << summary;
     EXPECT_NE(summary.find(" device-lost=1 device-back=0"), std::string::npos) << summary;

@@ -4,42 +4,27 @@ namespace recorder {
 
 namespace {
 
-constexpr int kRecordDataBytes = 16;
-
+// A count the driver cannot give is unknown, which is not zero.
 std::string count(const std::optional<std::uint64_t>& value) {
   return value ? std::to_string(*value) : "unknown";
 }
 
 }  // namespace
 
-void PortTally::countRead(int result) {
-  if (result < 0) {
-    ++failedReads;
-    return;
-  }
-  bytes += static_cast<std::uint64_t>(result);
-  records += static_cast<std::uint64_t>((result + kRecordDataBytes - 1) / kRecordDataBytes);
-}
-
-bool PortTally::notePresence(bool nowPresent) {
-  if (nowPresent == present) return false;
-  present = nowPresent;
-  ++(nowPresent ? deviceBack : deviceLost);
-  return true;
-}
-
 std::string formatTally(const PortTally& t) {
+  const PortStatistics& s = t.statistics;
   std::string line = "port=";
   line += t.letter;
-  line += " name=" + t.name;
-  if (!t.device.empty()) line += " device=" + t.device;
-  line += " bytes=" + std::to_string(t.bytes) + " records=" + std::to_string(t.records) +
+  line += " name=" + s.name;
+  if (!s.deviceDescription.empty()) line += " device=" + s.deviceDescription;
+  line += " bytes=" + std::to_string(s.bytesReceived) +
+          " records=" + std::to_string(s.recordsCaptured) +
           " failed-reads=" + std::to_string(t.failedReads) +
-          " parity=" + count(t.lineErrors.parity) + " framing=" + count(t.lineErrors.framing) +
-          " overrun=" + count(t.lineErrors.overrun) +
-          " buffer-overrun=" + count(t.lineErrors.bufferOverrun) +
-          " breaks=" + count(t.lineErrors.breaks) + " device-lost=" + std::to_string(t.deviceLost) +
-          " device-back=" + std::to_string(t.deviceBack);
+          " parity=" + count(s.lineErrors.parity) + " framing=" + count(s.lineErrors.framing) +
+          " overrun=" + count(s.lineErrors.overrun) +
+          " buffer-overrun=" + count(s.lineErrors.bufferOverrun) +
+          " breaks=" + count(s.lineErrors.breaks) + " device-lost=" + std::to_string(s.timesLost) +
+          " device-back=" + std::to_string(s.timesBack);
   return line;
 }
 

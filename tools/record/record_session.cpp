@@ -7,7 +7,7 @@
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
-#include "platform/comm/comm_backend.h"
+#include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
 
 namespace recorder {
@@ -42,8 +42,9 @@ class RecorderPollHost final : public PollCycleHost {
         kRecordIndexSlots - s.recordCount < kOneReadSlots) {
       return 0;
     }
+    // The port statistics count what arrived and see the device come and go.
     const int result = setup_.readPort(port, buffer);
-    ports_[static_cast<std::size_t>(port)].countRead(result);
+    if (result < 0) ++ports_[static_cast<std::size_t>(port)].failedReads;
     return result;
   }
   void redrawCapture() override {}
@@ -91,14 +92,10 @@ const char* endName(SessionEnd end) {
 SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
                          std::FILE* messages) {
   MonitorState& s = monitorState;
-  platform::CommBackend& comm = platform::commBackend();
   SessionResult result;
   result.portsInUse = s.portBDisabled != 0 ? 1 : 2;
   for (int port = 0; port < 2; ++port) {
-    PortTally& tally = result.ports[static_cast<std::size_t>(port)];
-    tally.letter = static_cast<char>('A' + port);
-    tally.name = port == 0 ? setup.m_settings.port1 : setup.m_settings.port2;
-    if (port < result.portsInUse) tally.device = comm.deviceDescription(s.portHandle[port]);
+    result.ports[static_cast<std::size_t>(port)].letter = static_cast<char>('A' + port);
   }
   RecorderPollHost host(setup, result.ports);
 
@@ -156,15 +153,6 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
       ++result.recycles;
     }
 
-    for (int port = 0; port < result.portsInUse; ++port) {
-      PortTally& tally = result.ports[static_cast<std::size_t>(port)];
-      if (tally.notePresence(comm.devicePresent(s.portHandle[port]))) {
-        std::fprintf(messages, "korvane-record: PORT %c (%s): device %s after %.1f s\n",
-                     tally.letter, tally.name.c_str(), tally.present ? "back" : "lost",
-                     std::chrono::duration<double>(Clock::now() - start).count());
-      }
-    }
-
     const bool ending = last || limitReached;
     if (const std::string error = file.syncIfDue(Clock::now(), ending); !error.empty()) {
       fail(SessionEnd::WriteFailed, "flushing to disk failed: " + error);
@@ -190,8 +178,11 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     sleepUntil(deadline);
   }
 
+  // Taken while the ports are still open: the line errors are the driver's.
   for (int port = 0; port < result.portsInUse; ++port) {
-    result.ports[static_cast<std::size_t>(port)].lineErrors = comm.lineErrors(s.portHandle[port]);
+    if (auto statistics = openPortStatistics(port)) {
+      result.ports[static_cast<std::size_t>(port)].statistics = std::move(*statistics);
+    }
   }
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   return result;

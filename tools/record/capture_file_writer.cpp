@@ -48,8 +48,12 @@ std::string CaptureFileWriter::checkUsable(const std::string& path, bool append)
     while ((step = reader.next(record)) == capture_text::ReadStep::Record) {
     }
     if (step != capture_text::ReadStep::End) {
-      reason = "not a capture file at byte offset " + std::to_string(reader.stopOffset()) + ": " +
-               reader.stopReason() + "; records added after it could not be read";
+      // Records added behind the fault could never be read back. A record
+      // cut by a power cut is the usual cause: the whole ones can be kept.
+      const std::string offset = std::to_string(reader.stopOffset());
+      reason = "not a capture file at byte offset " + offset + ": " + reader.stopReason() +
+               "; to keep the whole records before it and add to them: truncate -s " + offset +
+               " '" + path + "'";
     }
   }
   ::close(fd);

@@ -242,7 +242,7 @@ TEST_F(CaptureDump, AFileThatIsNotACaptureStopsAtTheFaultsOffsetWithStatus2) {
 }
 
 struct CommandLineCase {
-  std::vector<std::string> args;  // "FILE" stands for a small capture file
+  std::vector<std::string> args;  // "FILE" stands for a small capture file's name
   int status;
   const char* outHas;
   const char* errHas;
@@ -256,6 +256,7 @@ TEST_F(CaptureDump, CommandLineFollowsTheUsualConventions) {
       {{"--", "FILE", "--port", "B"}, 1, "AT.", "cannot open --port"},
       {{"--", "FILE"}, 0, "AT.", ""},
       {{"--port=B", "--format=csv", "--", "FILE"}, 0, "1000000,B,1,41", ""},
+      {{"./FILE", "--format", "jsonl", "--port", "a"}, 0, "\"port\":\"A\",\"length\":3", ""},
       {{"--raw", "--", "FILE"}, 2, "", "add --port A or --port B"},
       {{"--format", "xml", "--", "FILE"}, 2, "", "text, csv or jsonl"},
       {{"--port", "C"}, 2, "", "--port takes A or B"},
@@ -265,7 +266,12 @@ TEST_F(CaptureDump, CommandLineFollowsTheUsualConventions) {
   };
   for (const CommandLineCase& c : cases) {
     std::vector<std::string> args;
-    for (const std::string& a : c.args) args.push_back(a == "FILE" ? file.filename().string() : a);
+    for (std::string a : c.args) {
+      if (const auto at = a.find("FILE"); at != std::string::npos) {
+        a.replace(at, 4, file.filename().string());
+      }
+      args.push_back(a);
+    }
     SCOPED_TRACE(::testing::PrintToString(args));
     const auto result = dump(args);
     EXPECT_EQ(result.status, c.status) << result.err;

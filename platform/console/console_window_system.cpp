@@ -51,18 +51,9 @@ void ConsoleWindowSystem::endDraw(DrawSurface& /*surface*/) {}
 
 std::string ConsoleWindowSystem::formatMessageBox(const std::string& programName,
                                                   const MessageBoxRequest& request) {
-  std::string text = programName + ": " + request.caption + ": " + request.text + "\n";
-  if (request.detail.empty()) return text;
-  // Each line of the detail indented, so the reason reads as part of the box.
-  std::size_t start = 0;
-  while (start <= request.detail.size()) {
-    const std::size_t end = request.detail.find('\n', start);
-    const std::size_t stop = end == std::string::npos ? request.detail.size() : end;
-    if (stop > start) text += "  " + request.detail.substr(start, stop - start) + "\n";
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return text;
+  // The detail is left out: the system writes a failure's reason to standard
+  // error itself when it raises the box, and it would show twice.
+  return programName + ": " + request.caption + ": " + request.text + "\n";
 }
 
 int ConsoleWindowSystem::messageBox(const MessageBoxRequest& request) {

@@ -40,8 +40,8 @@ class ConsoleWindowSystem final : public WindowSystem {
   void quitMessageLoop(int exitCode) override;
   [[noreturn]] void exitProcess(int status) override;
 
-  // The text a message box prints: "program: caption: text", then the
-  // detail, if any, indented on the lines after it.
+  // The line a message box prints: "program: caption: text". Its detail is
+  // not repeated; the system has written the reason to standard error.
   static std::string formatMessageBox(const std::string& programName,
                                       const MessageBoxRequest& request);
 

@@ -207,6 +207,25 @@ void rebuildRecordIndex() {
   }
 }
 
+void recycleCaptureStore() {
+  MonitorState& s = monitorState;
+  if (s.bufferStart == nullptr) return;
+  // Only the used part is cleared: the bytes behind writePos are still zero.
+  std::memset(s.bufferStart, 0, static_cast<std::size_t>(s.writePos - s.bufferStart));
+  const std::int32_t usedSlots =
+      s.recordCount < kRecordIndexSlots ? s.recordCount + 1 : s.recordCount;
+  for (std::int32_t i = 0; i < usedSlots; ++i) RecordIndex[i] = RecordSlot{nullptr, 0};
+  RecordIndex[0].record = s.bufferStart;
+  s.writePos = s.bufferStart;
+  s.recordCount = 0;
+  s.lastChunkLen = 0;
+  s.caretRow = 0;
+  s.caretCol = 0;
+  s.topRow = 0;
+  s.newData = 0;
+  s.storeOverflowed = 0;
+}
+
 int recordLengthByte(std::int32_t slot) {
   // Slot 0 always points into the buffer in use; later slots only while
   // they hold a record.

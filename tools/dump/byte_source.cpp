@@ -1,19 +1,14 @@
 #include "tools/dump/byte_source.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "platform/process/raw_file.h"
 
 namespace capture_text {
 
 long FdByteSource::read(std::span<std::uint8_t> buffer) {
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
-    if (got >= 0) return static_cast<long>(got);
-    if (errno != EINTR) return -1;
-  }
+  return static_cast<long>(platform::process::readSome(fd_, buffer.data(), buffer.size()));
 }
 
 long MemoryByteSource::read(std::span<std::uint8_t> buffer) {

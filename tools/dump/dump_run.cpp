@@ -1,13 +1,11 @@
 #include "tools/dump/dump_run.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "platform/process/raw_file.h"
 #include "tools/dump/byte_source.h"
 #include "tools/dump/capture_record_reader.h"
 #include "tools/dump/output_buffer.h"
@@ -59,7 +57,8 @@ int runDump(const DumpOptions& options, int outFd, std::FILE* errors) {
     if (files.size() > 1 && options.format == RecordFormat::Text) {
       out.append("==> " + name + " <==\n");
     }
-    const int fd = standardInput ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd =
+        standardInput ? platform::process::kStandardInput : platform::process::openForReading(file);
     if (fd < 0) {
       out.flush();
       std::fprintf(errors, "%s: cannot open %s: %s\n", kProgram, name.c_str(),
@@ -68,7 +67,7 @@ int runDump(const DumpOptions& options, int outFd, std::FILE* errors) {
       continue;
     }
     const int fileStatus = dumpOne(options, fd, name, out, errors);
-    if (!standardInput) ::close(fd);
+    if (!standardInput) platform::process::closeFile(fd);
     // A fault in the file outranks one in reading it: both stop that file.
     if (fileStatus == kDumpNotACapture || status == kDumpOk) {
       status = fileStatus == kDumpOk ? status : fileStatus;

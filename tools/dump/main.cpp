@@ -1,10 +1,9 @@
 // korvane-dump: capture files as text for people and scripts.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
+#include "platform/process/raw_file.h"
 #include "tools/dump/dump_options.h"
 #include "tools/dump/dump_run.h"
 
@@ -27,5 +26,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "korvane-dump: %s\nTry 'korvane-dump --help'.\n", error->message.c_str());
     return capture_text::kDumpUsage;
   }
-  return capture_text::runDump(std::get<capture_text::DumpOptions>(parsed), STDOUT_FILENO, stderr);
+  // Raw bytes and capture files on standard input pass unchanged.
+  platform::process::useByteStandardStreams();
+  return capture_text::runDump(std::get<capture_text::DumpOptions>(parsed),
+                               platform::process::kStandardOutput, stderr);
 }

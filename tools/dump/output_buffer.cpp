@@ -1,9 +1,9 @@
 #include "tools/dump/output_buffer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+
+#include "platform/process/raw_file.h"
 
 namespace capture_text {
 
@@ -32,10 +32,10 @@ bool OutputBuffer::flush() {
   }
   std::size_t done = 0;
   while (done < used_ && !failed_) {
-    const ssize_t wrote = ::write(fd_, block_ + done, used_ - done);
+    const long long wrote = platform::process::writeSome(fd_, block_ + done, used_ - done);
     if (wrote > 0) {
       done += static_cast<std::size_t>(wrote);
-    } else if (wrote < 0 && errno != EINTR) {
+    } else if (wrote < 0) {
       failed_ = true;
       writeError_ = errno;
     }

@@ -1,16 +1,17 @@
 #include "tools/record/capture_file_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
+#include "platform/process/raw_file.h"
 #include "tools/dump/byte_source.h"
 #include "tools/dump/capture_record_reader.h"
 
 namespace recorder {
+
+namespace io = platform::process;
 
 namespace {
 
@@ -21,24 +22,24 @@ std::string systemError(int error) { return std::strerror(error); }
 }  // namespace
 
 CaptureFileWriter::~CaptureFileWriter() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) io::closeFile(fd_);
 }
 
 std::string CaptureFileWriter::checkUsable(const std::string& path, bool append) {
-  struct stat info {};
   if (!append) {
-    if (::stat(path.c_str(), &info) == 0) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
       return "the file exists; choose a new name, or add --append to add to it";
     }
     return {};
   }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = io::openForReading(path);
   if (fd < 0) {
     // A file that is not there yet is simply started.
     return errno == ENOENT ? std::string{} : systemError(errno);
   }
   std::string reason;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (!io::isRegularFile(fd)) {
     reason = "not a regular file";
   } else {
     capture_text::FdByteSource source(fd);
@@ -50,23 +51,21 @@ std::string CaptureFileWriter::checkUsable(const std::string& path, bool append)
     if (step != capture_text::ReadStep::End) {
       // Records added behind the fault could never be read back. A record
       // cut by a power cut is the usual cause: the whole ones can be kept.
-      const std::string offset = std::to_string(reader.stopOffset());
-      reason = "not a capture file at byte offset " + offset + ": " + reader.stopReason() +
-               "; to keep the whole records before it and add to them: truncate -s " + offset +
-               " '" + path + "'";
+      reason = "not a capture file at byte offset " + std::to_string(reader.stopOffset()) + ": " +
+               reader.stopReason() + "; to keep the whole records before it and add to them: " +
+               io::truncateCommand(path, reader.stopOffset());
     }
   }
-  ::close(fd);
+  io::closeFile(fd);
   return reason;
 }
 
 std::string CaptureFileWriter::open(const std::string& path, bool append) {
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_EXCL);
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = append ? io::openToAppend(path) : io::createNew(path);
   if (fd_ < 0) return systemError(errno);
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0) return systemError(errno);
-  bytes_ = static_cast<std::uint64_t>(info.st_size);
+  const auto size = io::fileSize(fd_);
+  if (!size) return systemError(errno);
+  bytes_ = *size;
   lastSync_ = std::chrono::steady_clock::now();
   return {};
 }
@@ -74,20 +73,17 @@ std::string CaptureFileWriter::open(const std::string& path, bool append) {
 std::string CaptureFileWriter::write(const std::uint8_t* bytes, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
-    const ssize_t wrote = ::write(fd_, bytes + done, count - done);
+    const long long wrote = io::writeSome(fd_, bytes + done, count - done);
     if (wrote > 0) {
       done += static_cast<std::size_t>(wrote);
       continue;
     }
-    if (wrote < 0 && errno == EINTR) continue;
     const int error = wrote < 0 ? errno : ENOSPC;
     // Part of a record on disk would make the file end in the middle of
     // one: it goes back to where this write began.
-    if (done > 0) {
-      if (::ftruncate(fd_, static_cast<off_t>(bytes_)) != 0) {
-        return systemError(error) +
-               ", and cutting the file back to its last whole record failed: " + systemError(errno);
-      }
+    if (done > 0 && !io::truncateTo(fd_, bytes_)) {
+      return systemError(error) +
+             ", and cutting the file back to its last whole record failed: " + systemError(errno);
     }
     return systemError(error);
   }
@@ -100,7 +96,7 @@ std::string CaptureFileWriter::syncIfDue(std::chrono::steady_clock::time_point n
   if (!unsynced_ || (!force && now - lastSync_ < kSyncInterval)) return {};
   lastSync_ = now;
   unsynced_ = false;
-  if (::fdatasync(fd_) != 0) return systemError(errno);
+  if (!io::flushToDisk(fd_)) return systemError(errno);
   return {};
 }
 

@@ -1,18 +1,13 @@
 #include "tools/record/record_session.h"
 
-#include <time.h>
-
-#include <cerrno>
-
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
+#include "platform/process/stop_request.h"
 #include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
 
 namespace recorder {
-
-volatile std::sig_atomic_t stopRequested = 0;
 
 namespace {
 
@@ -56,16 +51,6 @@ class RecorderPollHost final : public PollCycleHost {
   std::array<PortTally, 2>& ports_;
   bool refused_ = false;
 };
-
-void sleepUntil(Clock::time_point deadline) {
-  const auto sinceEpoch = deadline.time_since_epoch();
-  timespec at{};
-  at.tv_sec =
-      static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count());
-  at.tv_nsec = static_cast<long>((sinceEpoch - std::chrono::seconds(at.tv_sec)).count());
-  // A signal ends the sleep early (EINTR), so a stop is served at once.
-  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
-}
 
 }  // namespace
 
@@ -120,7 +105,7 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     const Clock::time_point now = Clock::now();
     const bool timeUp =
         options.seconds && std::chrono::duration<double>(now - start).count() >= *options.seconds;
-    const bool last = stopRequested != 0 || timeUp;
+    const bool last = platform::process::stopRequested() || timeUp;
 
     pollConnectedPorts(host);
     ++result.ticks;
@@ -175,7 +160,8 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
                                                 std::chrono::duration<double>(*options.seconds));
       if (end < deadline) deadline = end;
     }
-    sleepUntil(deadline);
+    // A stop request ends the sleep early, so it is served at once.
+    platform::process::sleepUntil(deadline);
   }
 
   // Taken while the ports are still open: the line errors are the driver's.

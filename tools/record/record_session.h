@@ -6,7 +6,6 @@
 
 #include <array>
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -30,9 +29,6 @@ struct SessionResult {
   std::array<PortTally, 2> ports;
   int portsInUse = 2;
 };
-
-// Set by the signal handler; the session ends after one last tick.
-extern volatile std::sig_atomic_t stopRequested;
 
 SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
                          std::FILE* messages);

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# korvane-record under Wine, run inside tests/win32/with_pty_line.sh with
+# the line named COM10: port A comes from the monitor's settings in the
+# registry, the line helper sends a paced stream once the file exists (the
+# port is open by then), and every byte must be in the file, in order, in
+# port A's records.
+#   record_on_com_port.sh <korvane-record.exe> <runner...>
+set -euo pipefail
+record=$1
+shift
+runner=("$@")
+control=${KORVANE_LINE_CONTROL:?run through with_pty_line.sh}
+key='HKLM\SYSTEM\CurrentControlSet\Services\Korvane'
+count=6000
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-record-XXXXXX")
+cleanup() {
+  "${runner[@]}" reg delete "$key" /f >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+"${runner[@]}" reg delete "$key" /f >/dev/null 2>&1 || true
+"${runner[@]}" reg add "$key" /v Port1 /t REG_SZ /d COM10 /f >/dev/null
+
+cd "$work"
+"${runner[@]}" "$record" --port-b off --poll-ms 10 --seconds 2 line.kvn >summary.txt 2>errors.txt &
+recorder=$!
+for _ in $(seq 400); do
+  [[ -e line.kvn ]] && break
+  kill -0 "$recorder" 2>/dev/null || break
+  sleep 0.05
+done
+if [[ ! -e line.kvn ]]; then
+  wait "$recorder" || true
+  echo "korvane-record made no file; it said: $(cat errors.txt)" >&2
+  exit 1
+fi
+echo "send $count 53 2" >"$control/writing-record"
+mv "$control/writing-record" "$control/request-record"
+status=0
+wait "$recorder" || status=$?
+for _ in $(seq 200); do
+  [[ -e $control/done-record ]] && break
+  sleep 0.05
+done
+if [[ $status -ne 0 ]]; then
+  echo "korvane-record ended with $status: $(cat errors.txt)" >&2
+  exit 1
+fi
+grep -q " ended=seconds" summary.txt || { echo "summary: $(cat summary.txt)" >&2; exit 1; }
+
+python3 - "$count" line.kvn <<'PY'
+import sys
+count, path = int(sys.argv[1]), sys.argv[2]
+data = open(path, "rb").read()
+at, got = 0, bytearray()
+while at < len(data):
+    length, tag = data[at], data[at + 1]
+    if not 1 <= length <= 16 or tag != 1 or at + 10 + length > len(data):
+        sys.exit(f"bad record at byte {at}: length {length}, port tag {tag}")
+    got += data[at + 10:at + 10 + length]
+    at += 10 + length
+want = bytes(i % 251 for i in range(count))
+if bytes(got) != want:
+    first = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+    sys.exit(f"{len(got)} bytes recorded of {count}; first difference at byte {first}")
+PY
+cat summary.txt

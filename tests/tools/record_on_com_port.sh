@@ -3,7 +3,8 @@
 # the line named COM10: port A comes from the monitor's settings in the
 # registry, the line helper sends a paced stream once the file exists (the
 # port is open by then), and every byte must be in the file, in order, in
-# port A's records.
+# port A's records: once for a capture that ends after --seconds 2, once
+# for one ended by Ctrl+C.
 #   record_on_com_port.sh <korvane-record.exe> <runner...>
 set -euo pipefail
 record=$1
@@ -23,33 +24,57 @@ trap cleanup EXIT
 "${runner[@]}" reg add "$key" /v Port1 /t REG_SZ /d COM10 /f >/dev/null
 
 cd "$work"
-"${runner[@]}" "$record" --port-b off --poll-ms 10 --seconds 2 line.kvn >summary.txt 2>errors.txt &
-recorder=$!
-for _ in $(seq 400); do
-  [[ -e line.kvn ]] && break
-  kill -0 "$recorder" 2>/dev/null || break
-  sleep 0.05
-done
-if [[ ! -e line.kvn ]]; then
-  wait "$recorder" || true
-  echo "korvane-record made no file; it said: $(cat errors.txt)" >&2
+# record <file> <options...>: starts the recorder; it creates the file once
+# its port is open. The recorder's shell process id is left in $recorder.
+record() {
+  local file=$1
+  shift
+  "${runner[@]}" "$record" --port-b off --poll-ms 10 "$@" "$file" >summary.txt 2>errors.txt &
+  recorder=$!
+  for _ in $(seq 400); do
+    [[ -e $file ]] && return 0
+    kill -0 "$recorder" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "korvane-record made no file: $(cat errors.txt)" >&2
   exit 1
-fi
-echo "send $count 53 2" >"$control/writing-record"
-mv "$control/writing-record" "$control/request-record"
-status=0
-wait "$recorder" || status=$?
-for _ in $(seq 200); do
-  [[ -e $control/done-record ]] && break
-  sleep 0.05
-done
-if [[ $status -ne 0 ]]; then
-  echo "korvane-record ended with $status: $(cat errors.txt)" >&2
+}
+send() {
+  echo "send $count 53 2" >"$control/writing-$1"
+  mv "$control/writing-$1" "$control/request-$1"
+  for _ in $(seq 200); do
+    [[ -e $control/done-$1 ]] && return 0
+    sleep 0.05
+  done
+  echo "the line helper did not send" >&2
   exit 1
-fi
-grep -q " ended=seconds" summary.txt || { echo "summary: $(cat summary.txt)" >&2; exit 1; }
+}
+finished() {
+  local status=0
+  wait "$recorder" || status=$?
+  if [[ $status -ne 0 ]]; then
+    echo "korvane-record ended with $status: $(cat errors.txt)" >&2
+    exit 1
+  fi
+  grep -q " ended=$1" summary.txt || { echo "summary: $(cat summary.txt)" >&2; exit 1; }
+  cat summary.txt
+}
 
-python3 - "$count" line.kvn <<'PY'
+# A timed capture into a new file.
+record timed.kvn --seconds 2
+send 1
+finished seconds
+
+# Ctrl+C (Wine turns SIGINT into the console's Ctrl+C event) ends the
+# capture on a whole record.
+record stopped.kvn
+send 2
+sleep 0.5
+pkill -INT -P "$recorder"
+finished signal
+
+for file in timed.kvn stopped.kvn; do
+  python3 - "$count" "$file" <<'PY'
 import sys
 count, path = int(sys.argv[1]), sys.argv[2]
 data = open(path, "rb").read()
@@ -57,12 +82,12 @@ at, got = 0, bytearray()
 while at < len(data):
     length, tag = data[at], data[at + 1]
     if not 1 <= length <= 16 or tag != 1 or at + 10 + length > len(data):
-        sys.exit(f"bad record at byte {at}: length {length}, port tag {tag}")
+        sys.exit(f"{path}: bad record at byte {at}: length {length}, port tag {tag}")
     got += data[at + 10:at + 10 + length]
     at += 10 + length
 want = bytes(i % 251 for i in range(count))
 if bytes(got) != want:
     first = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
-    sys.exit(f"{len(got)} bytes recorded of {count}; first difference at byte {first}")
+    sys.exit(f"{path}: {len(got)} bytes recorded of {len(want)}; first difference at byte {first}")
 PY
-cat summary.txt
+done

@@ -75,8 +75,10 @@ std::string truncateCommand(const std::string& path, std::uint64_t bytes) {
     quoted += c;
     if (c == '\'') quoted += '\'';
   }
-  return "powershell -Command \"$f = [IO.File]::OpenWrite('" + quoted + "'); $f.SetLength(" +
-         std::to_string(bytes) + "); $f.Close()\"";
+  // No variables: typed at a PowerShell prompt, "$name" would be expanded
+  // before the inner PowerShell saw it. The file closes as it exits.
+  return "powershell -Command \"[IO.File]::Open('" + quoted + "', 'Open').SetLength(" +
+         std::to_string(bytes) + ")\"";
 }
 
 }  // namespace platform::process

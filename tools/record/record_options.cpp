@@ -200,9 +200,10 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
 std::string recordUsageText() {
   return "Usage: korvane-record [OPTION]... FILE\n"
          "Capture the monitor's ports into the capture file FILE until stopped\n"
-         "(Ctrl+C or SIGTERM), --seconds or --max-bytes. Settings, port names and the\n"
-         "file format are the monitor's; the options below replace a setting for this\n"
-         "run only. Records are written as they arrive and flushed every second.\n"
+         "(Ctrl+C, SIGTERM, or closing the console on Windows), --seconds or\n"
+         "--max-bytes. Settings, port names and the file format are the monitor's;\n"
+         "the options below replace a setting for this run only. Records are written\n"
+         "as they arrive and flushed every second.\n"
          "\n"
          "  --port-a NAME          port A's device (a port name as in Setup)\n"
          "  --port-b NAME|off      port B's device, or off to capture port A alone\n"

@@ -1,7 +1,8 @@
 // One recording: the monitor's poll cycle on the recorder's own clock, the
 // records of every tick appended to the capture file, and the store
 // recycled before it fills, so a capture can run for as long as the disk
-// lasts. The ports are open and the store allocated when it starts.
+// lasts. The ports are open and the store allocated when it starts; a stop
+// request (platform/process/stop_request.h) ends it after one last tick.
 #pragma once
 
 #include <array>

@@ -1,7 +1,10 @@
 #include "platform/win32/win32_common_dialogs.h"
 
-#include <commdlg.h>
+// <windows.h> comes before the headers that need it.
+// clang-format off
 #include <windows.h>
+#include <commdlg.h>
+// clang-format on
 
 #include <cstdio>
 #include <vector>

@@ -1,7 +1,10 @@
 #include "platform/win32/win32_shell_registration.h"
 
-#include <shlobj.h>
+// <windows.h> comes before the headers that need it.
+// clang-format off
 #include <windows.h>
+#include <shlobj.h>
+// clang-format on
 
 #include <cstdio>
 #include <fstream>

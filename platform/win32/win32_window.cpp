@@ -1,7 +1,10 @@
 #include "platform/win32/win32_window.h"
 
-#include <shellapi.h>
+// <windows.h> comes before the headers that need it.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <map>
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/win32/win32_window.h"
@@ -74,8 +75,25 @@ RunningDialog* runningOf(HWND dialog) {
   return reinterpret_cast<RunningDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
+// Over the middle of its owner, as the framework's dialogs open.
+void centreOnOwner(HWND window) {
+  HWND owner = GetWindow(window, GW_OWNER);
+  RECT area{};
+  if (owner == nullptr || !GetWindowRect(owner, &area)) {
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  RECT own{};
+  GetWindowRect(window, &own);
+  const int width = own.right - own.left;
+  const int height = own.bottom - own.top;
+  const int x = std::max(0, static_cast<int>(area.left + (area.right - area.left - width) / 2));
+  const int y = std::max(0, static_cast<int>(area.top + (area.bottom - area.top - height) / 2));
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void initialise(HWND window, RunningDialog& running) {
   SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&running));
+  centreOnOwner(window);
   // The dialog manager makes the controls in template order.
   std::size_t index = 0;
   for (HWND child = GetWindow(window, GW_CHILD);

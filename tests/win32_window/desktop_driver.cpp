@@ -7,6 +7,7 @@
 //   desktop_driver save TITLE ID PATH      a command that opens a file dialog;
 //                                          PATH goes into it and is confirmed
 //   desktop_driver close TITLE             closes the window and waits for it
+//   desktop_driver list TITLE              the program's top-level windows
 #include <windows.h>
 
 #include <cstdio>
@@ -58,6 +59,20 @@ HWND waitForFileDialog(HWND frame) {
   return nullptr;
 }
 
+BOOL CALLBACK printWindow(HWND window, LPARAM thread) {
+  if (GetWindowThreadProcessId(window, nullptr) != static_cast<DWORD>(thread)) return TRUE;
+  char className[64] = {};
+  char title[128] = {};
+  GetClassNameA(window, className, sizeof className);
+  GetWindowTextA(window, title, sizeof title);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  std::printf("%s \"%s\" %ld,%ld %ldx%ld%s\n", className, title, rect.left, rect.top,
+              rect.right - rect.left, rect.bottom - rect.top,
+              IsWindowVisible(window) ? " visible" : "");
+  return TRUE;
+}
+
 int fail(const char* what) {
   std::fprintf(stderr, "desktop_driver: %s\n", what);
   return 1;
@@ -77,6 +92,10 @@ int main(int argc, char** argv) {
     GetClientRect(frame, &client);
     std::printf("window %ld x %ld, client %ld x %ld\n", outer.right - outer.left,
                 outer.bottom - outer.top, client.right, client.bottom);
+    return 0;
+  }
+  if (action == "list") {
+    EnumWindows(printWindow, static_cast<LPARAM>(GetWindowThreadProcessId(frame, nullptr)));
     return 0;
   }
   if (action == "command" && argc == 4) {

@@ -76,13 +76,27 @@ std::int32_t disableOf(const std::optional<std::string>& text) {
   return text && !text->empty() && text->front() == '1' ? 1 : 0;
 }
 
+// Loading only reads, so a user who may not change the key still gets its
+// settings rather than the defaults.
 std::optional<RegistryKey> openSettingsKey() {
   RegistryKey key = platform::kNoRegistryKey;
-  if (platform::registryBackend().openKeyFullAccess(kSettingsRoot, kSettingsKeyPath, &key) !=
+  if (platform::registryBackend().openKeyForReading(kSettingsRoot, kSettingsKeyPath, &key) !=
       RegistryStatus::Ok) {
     return std::nullopt;
   }
   return key;
+}
+
+// Why a save failed, for the details of its message.
+std::string saveFailureDetail(RegistryStatus status) {
+  const std::string key =
+      std::string(platform::registryRootName(kSettingsRoot)) + "\\" + kSettingsKeyPath;
+  if (status == RegistryStatus::AccessDenied) {
+    return "This user may not change the settings key " + key +
+           ": saving the settings needs administrator rights. Start the monitor as "
+           "administrator, then save again.";
+  }
+  return "The settings key " + key + " could not be written.";
 }
 
 template <std::size_t N>
@@ -127,16 +141,15 @@ void CSetupDlg::saveSettings() {
   UpdateData(TRUE);  // its result does not stop the save
   platform::RegistryBackend& registry = platform::registryBackend();
   RegistryKey key = platform::kNoRegistryKey;
-  const bool keyOpen =
-      registry.createKey(kSettingsRoot, kSettingsKeyPath, &key) == RegistryStatus::Ok;
-  bool allStored = keyOpen;
+  // The first failure, the one the message explains.
+  RegistryStatus failure = registry.createKey(kSettingsRoot, kSettingsKeyPath, &key);
+  const bool keyOpen = failure == RegistryStatus::Ok;
   auto store = [&](const char* name, const std::string& text, std::size_t dataLength) {
     if (!keyOpen) return;
     const auto data = storedForm(text, dataLength);
-    if (registry.setStringValue(key, name, data.data(), static_cast<std::uint32_t>(data.size())) !=
-        RegistryStatus::Ok) {
-      allStored = false;
-    }
+    const RegistryStatus status =
+        registry.setStringValue(key, name, data.data(), static_cast<std::uint32_t>(data.size()));
+    if (failure == RegistryStatus::Ok) failure = status;
   };
   for (const TextValue& value : kTextValues) {
     const std::string& text = m_settings.*value.field;
@@ -149,7 +162,9 @@ void CSetupDlg::saveSettings() {
   store(kDisableValue, std::to_string(monitorState.portBDisabled), kDisableDataLength);
   if (keyOpen) registry.closeKey(key);
   encodeLineSettings();
-  if (!allStored) ShowMessageBox(GetSafeHwnd(), "Can not Save Setup", "Error", MB_OK);
+  if (failure != RegistryStatus::Ok) {
+    ShowMessageBox(GetSafeHwnd(), "Can not Save Setup", "Error", MB_OK, saveFailureDetail(failure));
+  }
 }
 
 void CSetupDlg::encodeLineSettings() {

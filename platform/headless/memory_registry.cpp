@@ -24,6 +24,18 @@ RegistryStatus MemoryRegistry::openKeyFullAccess(platform::RegistryRoot root,
   return RegistryStatus::Ok;
 }
 
+RegistryStatus MemoryRegistry::openKeyForReading(platform::RegistryRoot root,
+                                                 const std::string& path,
+                                                 platform::RegistryKey* key) {
+  *key = platform::kNoRegistryKey;
+  const std::string full = keyPath(root, path);
+  if (hive.findKey(full) == nullptr) return RegistryStatus::NotFound;
+  *key = nextKey_++;
+  openKeys_[*key] = full;
+  readOnlyKeys_.insert(*key);
+  return RegistryStatus::Ok;
+}
+
 RegistryStatus MemoryRegistry::createKey(platform::RegistryRoot root, const std::string& path,
                                          platform::RegistryKey* key) {
   *key = platform::kNoRegistryKey;
@@ -53,6 +65,7 @@ RegistryStatus MemoryRegistry::setStringValue(platform::RegistryKey key, const s
                                               const std::uint8_t* data, std::uint32_t dataLength) {
   const auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return RegistryStatus::Failed;
+  if (readOnlyKeys_.contains(key)) return RegistryStatus::AccessDenied;
   if (failWrites) return RegistryStatus::Failed;
   std::vector<std::uint8_t> bytes(data, data + dataLength);
   writes_.push_back(Write{name, bytes});
@@ -60,6 +73,9 @@ RegistryStatus MemoryRegistry::setStringValue(platform::RegistryKey key, const s
   return RegistryStatus::Ok;
 }
 
-void MemoryRegistry::closeKey(platform::RegistryKey key) { openKeys_.erase(key); }
+void MemoryRegistry::closeKey(platform::RegistryKey key) {
+  openKeys_.erase(key);
+  readOnlyKeys_.erase(key);
+}
 
 }  // namespace headless

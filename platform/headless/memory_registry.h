@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class MemoryRegistry final : public platform::RegistryBackend {
   // platform::RegistryBackend
   platform::RegistryStatus openKeyFullAccess(platform::RegistryRoot root, const std::string& path,
                                              platform::RegistryKey* key) override;
+  platform::RegistryStatus openKeyForReading(platform::RegistryRoot root, const std::string& path,
+                                             platform::RegistryKey* key) override;
   platform::RegistryStatus createKey(platform::RegistryRoot root, const std::string& path,
                                      platform::RegistryKey* key) override;
   platform::RegistryStatus queryValue(platform::RegistryKey key, const std::string& name,
@@ -45,6 +48,7 @@ class MemoryRegistry final : public platform::RegistryBackend {
 
  private:
   std::map<platform::RegistryKey, std::string> openKeys_;
+  std::set<platform::RegistryKey> readOnlyKeys_;
   platform::RegistryKey nextKey_ = 1;
   std::vector<Write> writes_;
 };

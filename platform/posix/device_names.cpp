@@ -1,7 +1,9 @@
 #include "platform/posix/device_names.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 
 namespace platform::posix {
@@ -40,14 +42,48 @@ std::string_view stripDevicePrefix(std::string_view name) {
   return name;
 }
 
-std::string resolveDevicePath(std::string_view name, const std::string& portsFolder) {
-  if (name.empty() || name.front() == '/' || hasParentPart(name)) return {};
+std::optional<ResolvedName> resolveDeviceName(std::string_view name,
+                                              const std::string& portsFolder) {
+  if (name.empty() || name.front() == '/' || hasParentPart(name)) return std::nullopt;
   const std::string entry = portsFolder + "/" + std::string(name);
   struct stat info {};
-  if (lstat(entry.c_str(), &info) == 0) return entry;
+  if (lstat(entry.c_str(), &info) == 0) return ResolvedName{entry, NameRule::kPortsFolderLink};
   std::uint32_t number = 0;
-  if (comPortNumber(name, number)) return "/dev/ttyS" + std::to_string(number - 1);
-  return "/dev/" + std::string(name);
+  if (comPortNumber(name, number)) {
+    return ResolvedName{"/dev/ttyS" + std::to_string(number - 1), NameRule::kComNumber};
+  }
+  return ResolvedName{"/dev/" + std::string(name), NameRule::kDevFolder};
+}
+
+std::string resolveDevicePath(std::string_view name, const std::string& portsFolder) {
+  const auto resolved = resolveDeviceName(name, portsFolder);
+  return resolved ? resolved->path : std::string();
+}
+
+std::string deviceShownFor(const ResolvedName& resolved) {
+  if (resolved.rule != NameRule::kPortsFolderLink) return resolved.path;
+  char target[PATH_MAX];
+  const ssize_t length = readlink(resolved.path.c_str(), target, sizeof target - 1);
+  if (length <= 0) return resolved.path;
+  std::string shown(target, static_cast<std::size_t>(length));
+  if (shown.front() != '/') {
+    shown = resolved.path.substr(0, resolved.path.rfind('/') + 1) + shown;
+  }
+  return shown;
+}
+
+std::string describeResolution(std::string_view name, const ResolvedName& resolved,
+                               const std::string& portsFolder) {
+  std::string text = std::string(name) + " -> " + deviceShownFor(resolved);
+  switch (resolved.rule) {
+    case NameRule::kPortsFolderLink:
+      return text + " (link in " + portsFolder + ")";
+    case NameRule::kComNumber:
+      return text + " (COMn rule)";
+    case NameRule::kDevFolder:
+      break;
+  }
+  return text;
 }
 
 }  // namespace platform::posix

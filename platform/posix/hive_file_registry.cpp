@@ -89,9 +89,10 @@ bool HiveFileRegistry::writable() const {
   return stat(folder.c_str(), &info) != 0 || access(folder.c_str(), W_OK) == 0;
 }
 
-RegistryKey HiveFileRegistry::remember(const std::string& fullPath) {
+RegistryKey HiveFileRegistry::remember(const std::string& fullPath, bool readOnly) {
   const RegistryKey key = nextKey_++;
   openKeys_[key] = fullPath;
+  if (readOnly) readOnlyKeys_.insert(key);
   return key;
 }
 
@@ -105,6 +106,18 @@ RegistryStatus HiveFileRegistry::openKeyFullAccess(RegistryRoot root, const std:
   if (loaded.hive.findKey(fullPath) == nullptr) return RegistryStatus::NotFound;
   if (!writable()) return RegistryStatus::AccessDenied;
   *key = remember(fullPath);
+  return RegistryStatus::Ok;
+}
+
+RegistryStatus HiveFileRegistry::openKeyForReading(RegistryRoot root, const std::string& path,
+                                                   RegistryKey* key) {
+  *key = kNoRegistryKey;
+  const Loaded loaded = load();
+  if (loaded.state == FileState::Unreadable) return RegistryStatus::AccessDenied;
+  if (loaded.state != FileState::Parsed) return RegistryStatus::NotFound;
+  const std::string fullPath = fullKeyPath(root, path);
+  if (loaded.hive.findKey(fullPath) == nullptr) return RegistryStatus::NotFound;
+  *key = remember(fullPath, true);
   return RegistryStatus::Ok;
 }
 
@@ -165,6 +178,7 @@ RegistryStatus HiveFileRegistry::setStringValue(RegistryKey key, const std::stri
                                                 std::uint32_t dataLength) {
   const auto open = openKeys_.find(key);
   if (open == openKeys_.end()) return RegistryStatus::Failed;
+  if (readOnlyKeys_.contains(key)) return RegistryStatus::AccessDenied;
   Hive hive;
   if (const RegistryStatus status = hiveToChange(hive); status != RegistryStatus::Ok) {
     return status;
@@ -174,7 +188,10 @@ RegistryStatus HiveFileRegistry::setStringValue(RegistryKey key, const std::stri
   return writeAtomically(formatHive(hive)) ? RegistryStatus::Ok : RegistryStatus::Failed;
 }
 
-void HiveFileRegistry::closeKey(RegistryKey key) { openKeys_.erase(key); }
+void HiveFileRegistry::closeKey(RegistryKey key) {
+  openKeys_.erase(key);
+  readOnlyKeys_.erase(key);
+}
 
 bool HiveFileRegistry::keepCopy(const std::string& text) {
   for (int attempt = 0; attempt < 1000; ++attempt) {

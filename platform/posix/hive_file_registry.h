@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/registry/hive.h"
@@ -18,6 +19,8 @@ class HiveFileRegistry final : public RegistryBackend {
   explicit HiveFileRegistry(std::string path);
 
   RegistryStatus openKeyFullAccess(RegistryRoot root, const std::string& path,
+                                   RegistryKey* key) override;
+  RegistryStatus openKeyForReading(RegistryRoot root, const std::string& path,
                                    RegistryKey* key) override;
   RegistryStatus createKey(RegistryRoot root, const std::string& path, RegistryKey* key) override;
   RegistryStatus queryValue(RegistryKey key, const std::string& name, std::uint8_t* buffer,
@@ -46,10 +49,11 @@ class HiveFileRegistry final : public RegistryBackend {
   RegistryStatus hiveToChange(Hive& hive);
   bool keepCopy(const std::string& text);
   bool writeAtomically(const std::string& text) const;
-  RegistryKey remember(const std::string& fullPath);
+  RegistryKey remember(const std::string& fullPath, bool readOnly = false);
 
   std::string path_;
   std::map<RegistryKey, std::string> openKeys_;
+  std::set<RegistryKey> readOnlyKeys_;
   RegistryKey nextKey_ = 1;
   std::string lastKeptCopy_;
 };

@@ -1,6 +1,7 @@
 #include "platform/posix/serial_device.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -10,11 +11,15 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <utility>
+#include <vector>
 
+#include "platform/posix/device_holders.h"
 #include "platform/posix/device_names.h"
+#include "platform/posix/failure_reason.h"
+#include "platform/posix/line_error_tally.h"
 #include "platform/posix/line_speed.h"
+#include "platform/posix/terminal_settings.h"
 #include "platform/posix/termios_line.h"
 
 namespace platform::posix {
@@ -46,79 +51,196 @@ bool isTerminalDevice(dev_t device) {
   return path.ends_with("/tty");
 }
 
+// Errors of a read that mean the device is gone, not just empty.
+bool deviceGone(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == ENOENT || error == EPIPE;
+}
+
+std::string groupOf(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {};
+  std::vector<char> buffer(16384);
+  group entry{};
+  group* found = nullptr;
+  if (getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
+      found == nullptr) {
+    return std::to_string(info.st_gid);
+  }
+  return found->gr_name;
+}
+
+// Gives up an exclusively held device: its exclusive flag (which on a
+// pseudo-terminal would outlive the close) and its lock.
+void release(int fd) {
+  ioctl(fd, TIOCNXCL);
+  flock(fd, LOCK_UN);
+}
+
+struct LineOutcome {
+  bool set = false;
+  int error = 0;                              // of a refused step
+  std::optional<std::uint32_t> rejectedRate;  // a rate the driver did not take
+  std::optional<std::uint32_t> takenRate;
+};
+
+LineOutcome refused(int error, std::optional<std::uint32_t> rejectedRate = std::nullopt,
+                    std::optional<std::uint32_t> takenRate = std::nullopt) {
+  LineOutcome outcome;
+  outcome.error = error;
+  outcome.rejectedRate = rejectedRate;
+  outcome.takenRate = takenRate;
+  return outcome;
+}
+
+LineOutcome setLine(int fd, const LineState& state) {
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return refused(errno);
+  if (!applyLineState(tio, state)) return refused(EINVAL);
+  if (tcsetattr(fd, TCSANOW, &tio) != 0) return refused(errno);
+  // Rates without a B-constant go through termios2, after the rest is set.
+  if (!speedConstant(state.baudRate) && !setLineSpeed(fd, state.baudRate)) {
+    return refused(errno, state.baudRate);
+  }
+  const auto taken = lineSpeed(fd);
+  if (!taken || !rateTaken(state.baudRate, *taken)) return refused(0, state.baudRate, taken);
+  LineOutcome outcome;
+  outcome.set = true;
+  return outcome;
+}
+
 }  // namespace
 
-SerialDevices::SerialDevices(std::string portsFolder) : portsFolder_(std::move(portsFolder)) {}
+struct SerialDevices::Port {
+  std::string name;         // prefix removed
+  ResolvedName resolved;    // as of the last open
+  std::string resolution;   // how the name came to its device, for a user
+  std::string shownDevice;  // what the name stands for now
+  bool present = true;
+  std::optional<LineState> lineState;  // as the system last set it
+  SavedTerminalSettings found;         // given back at close
+  LineErrorTally errors;
+  std::chrono::steady_clock::time_point nextAttempt;
+};
+
+struct SerialDevices::Attempt {
+  std::string name;
+  std::optional<ResolvedName> resolved;
+  int fd = -1;
+  int error = 0;
+  SavedTerminalSettings found;
+};
+
+SerialDevices::SerialDevices(std::string portsFolder, Clock clock)
+    : portsFolder_(std::move(portsFolder)), clock_(std::move(clock)) {
+  if (!clock_) clock_ = [] { return std::chrono::steady_clock::now(); };
+  standIn_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
 
 SerialDevices::~SerialDevices() {
-  while (!openFds_.empty()) close(*openFds_.begin());
+  while (!ports_.empty()) close(ports_.begin()->first);
+  if (standIn_ >= 0) ::close(standIn_);
 }
 
-bool SerialDevices::isOpen(CommHandle handle) const {
-  return handle >= 0 && handle <= INT_MAX && openFds_.contains(static_cast<int>(handle));
+SerialDevices::Port* SerialDevices::presentPort(CommHandle handle) {
+  const auto found = ports_.find(handle);
+  return found != ports_.end() && found->second->present ? found->second.get() : nullptr;
 }
 
-CommHandle SerialDevices::open(const std::string& path) {
-  const std::string device = resolveDevicePath(stripDevicePrefix(path), portsFolder_);
-  if (device.empty()) {
-    lastOpenError_ = ENOENT;
-    return kInvalidCommHandle;
-  }
-  struct stat info {};
-  if (stat(device.c_str(), &info) != 0) {
-    lastOpenError_ = errno;
-    return kInvalidCommHandle;
-  }
-  if (!S_ISCHR(info.st_mode) || !isTerminalDevice(info.st_rdev)) {
-    lastOpenError_ = ENOTTY;
-    return kInvalidCommHandle;
-  }
-  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    lastOpenError_ = errno;
-    return kInvalidCommHandle;
-  }
-  auto refuse = [&](int error) {
-    ::close(fd);
-    lastOpenError_ = error;
-    return kInvalidCommHandle;
+const SerialDevices::Port* SerialDevices::findPort(CommHandle handle) const {
+  const auto found = ports_.find(handle);
+  return found != ports_.end() ? found->second.get() : nullptr;
+}
+
+SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const {
+  Attempt attempt;
+  attempt.name = name;
+  attempt.resolved = resolveDeviceName(name, portsFolder_);
+  auto fail = [&](int error) {
+    attempt.error = error;
+    return std::move(attempt);
   };
-  if (!isatty(fd)) return refuse(ENOTTY);
+  if (!attempt.resolved) return fail(ENOENT);
+  const std::string& device = attempt.resolved->path;
+  struct stat info {};
+  if (stat(device.c_str(), &info) != 0) return fail(errno);
+  if (!S_ISCHR(info.st_mode) || !isTerminalDevice(info.st_rdev)) return fail(ENOTTY);
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  auto refuse = [&](int error, bool exclusive) {
+    if (exclusive) release(fd);
+    ::close(fd);
+    return fail(error);
+  };
+  if (!isatty(fd)) return refuse(ENOTTY, false);
   // The lock refuses a second open even to root, whom TIOCEXCL lets pass.
   // It is taken before TIOCEXCL so that a refused open leaves the holder's
   // exclusive flag alone.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno);
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno, false);
   ioctl(fd, TIOCEXCL);
+  if (!attempt.found.save(fd)) return refuse(errno, true);
   termios tio{};
-  if (tcgetattr(fd, &tio) != 0) {
-    const int error = errno;
-    ioctl(fd, TIOCNXCL);
-    return refuse(error);
-  }
+  if (tcgetattr(fd, &tio) != 0) return refuse(errno, true);
   makeRawForMonitor(tio);
-  if (tcsetattr(fd, TCSANOW, &tio) != 0) {
-    const int error = errno;
-    ioctl(fd, TIOCNXCL);
-    return refuse(error);
-  }
+  if (tcsetattr(fd, TCSANOW, &tio) != 0) return refuse(errno, true);
   tcflush(fd, TCIOFLUSH);
-  openFds_.insert(fd);
+  attempt.fd = fd;
+  return attempt;
+}
+
+DeviceFailure SerialDevices::failureOf(const std::string& name) const {
+  DeviceFailure failure;
+  failure.name = name;
+  failure.portsFolder = portsFolder_;
+  failure.ownPid = static_cast<long>(getpid());
+  return failure;
+}
+
+void SerialDevices::reportOpenFailure(const Attempt& attempt) {
+  lastOpenError_ = attempt.error;
+  DeviceFailure failure = failureOf(attempt.name);
+  failure.error = attempt.error;
+  if (attempt.resolved) {
+    failure.resolution = describeResolution(attempt.name, *attempt.resolved, portsFolder_);
+    const std::string& device = attempt.resolved->path;
+    if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
+      failure.holders = findDeviceHolders(device);
+    }
+    if (attempt.error == EACCES || attempt.error == EPERM) failure.group = groupOf(device);
+  }
+  lastFailureReason_ = describeDeviceFailure(failure);
+}
+
+CommHandle SerialDevices::open(const std::string& path) {
+  Attempt attempt = openDevice(std::string(stripDevicePrefix(path)));
+  if (attempt.fd < 0) {
+    reportOpenFailure(attempt);
+    return kInvalidCommHandle;
+  }
+  auto port = std::make_unique<Port>();
+  port->name = attempt.name;
+  port->resolved = *attempt.resolved;
+  port->resolution = describeResolution(attempt.name, port->resolved, portsFolder_);
+  port->shownDevice = deviceShownFor(port->resolved);
+  port->found = attempt.found;
+  port->errors.startPeriod(readDriverErrorCounters(attempt.fd));
+  ports_[attempt.fd] = std::move(port);
   lastOpenError_ = 0;
-  return fd;
+  lastFailureReason_.clear();
+  return attempt.fd;
 }
 
 bool SerialDevices::setQueues(CommHandle handle, std::uint32_t /*inputBytes*/,
                               std::uint32_t /*outputBytes*/) {
   // The tty layer sizes its own buffers (a pseudo-terminal about 20 KB).
-  return isOpen(handle);
+  return presentPort(handle) != nullptr;
 }
 
 bool SerialDevices::purge(CommHandle handle) {
-  return isOpen(handle) && tcflush(static_cast<int>(handle), TCIOFLUSH) == 0;
+  return presentPort(handle) != nullptr && tcflush(static_cast<int>(handle), TCIOFLUSH) == 0;
 }
 
 bool SerialDevices::setReadsReturnAtOnce(CommHandle handle) {
-  if (!isOpen(handle)) return false;
+  if (presentPort(handle) == nullptr) return false;
   const int fd = static_cast<int>(handle);
   const int flags = fcntl(fd, F_GETFL);
   if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
@@ -130,51 +252,127 @@ bool SerialDevices::setReadsReturnAtOnce(CommHandle handle) {
 }
 
 std::optional<LineState> SerialDevices::lineState(CommHandle handle) {
-  if (!isOpen(handle)) return std::nullopt;
+  const Port* port = presentPort(handle);
+  if (port == nullptr) return std::nullopt;
   const int fd = static_cast<int>(handle);
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return std::nullopt;
   LineState state = lineStateOf(tio);
   state.baudRate = lineSpeed(fd).value_or(0);
+  state.parityCheck = port->lineState && port->lineState->parityCheck;
   return state;
 }
 
 bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
-  if (!isOpen(handle)) return false;
+  const auto found = ports_.find(handle);
+  if (found == ports_.end()) return false;
+  Port& port = *found->second;
+  DeviceFailure failure = failureOf(port.name);
+  failure.resolution = port.resolution;
+  if (!port.present) {
+    failure.error = ENODEV;
+    lastFailureReason_ = describeDeviceFailure(failure);
+    return false;
+  }
+  const LineOutcome outcome = setLine(static_cast<int>(handle), state);
+  if (!outcome.set) {
+    failure.error = outcome.error;
+    failure.rejectedRate = outcome.rejectedRate;
+    failure.takenRate = outcome.takenRate;
+    lastFailureReason_ = describeDeviceFailure(failure);
+    return false;
+  }
+  port.lineState = state;
+  lastFailureReason_.clear();
+  return true;
+}
+
+void SerialDevices::loseDevice(CommHandle handle, Port& port) {
   const int fd = static_cast<int>(handle);
-  termios tio{};
-  if (tcgetattr(fd, &tio) != 0) return false;
-  if (!applyLineState(tio, state)) return false;
-  if (tcsetattr(fd, TCSANOW, &tio) != 0) return false;
-  // Rates without a B-constant go through termios2, after the rest is set.
-  if (!speedConstant(state.baudRate) && !setLineSpeed(fd, state.baudRate)) return false;
-  const auto taken = lineSpeed(fd);
-  return taken && rateTaken(state.baudRate, *taken);
+  port.errors.update(readDriverErrorCounters(fd));
+  port.found.restore(fd);
+  release(fd);
+  // The stand-in takes the number over, closing the dead descriptor; without
+  // one the dead descriptor keeps the number until the device is back.
+  if (standIn_ >= 0) dup3(standIn_, fd, O_CLOEXEC);
+  port.present = false;
+  port.nextAttempt = clock_() + kReopenInterval;
+}
+
+bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
+  const auto now = clock_();
+  if (now < port.nextAttempt) return false;
+  port.nextAttempt = now + kReopenInterval;
+  // The name is resolved again: a link in the ports folder may lead to a new
+  // device now.
+  Attempt attempt = openDevice(port.name);
+  if (attempt.fd < 0) return false;
+  auto giveUp = [&] {
+    attempt.found.restore(attempt.fd);
+    release(attempt.fd);
+    ::close(attempt.fd);
+    return false;
+  };
+  if (port.lineState && !setLine(attempt.fd, *port.lineState).set) return giveUp();
+  if (dup3(attempt.fd, static_cast<int>(handle), O_CLOEXEC) < 0) return giveUp();
+  ::close(attempt.fd);
+  port.resolved = *attempt.resolved;
+  port.resolution = describeResolution(port.name, port.resolved, portsFolder_);
+  port.shownDevice = deviceShownFor(port.resolved);
+  port.found = attempt.found;
+  port.errors.startPeriod(readDriverErrorCounters(static_cast<int>(handle)));
+  port.present = true;
+  return true;
 }
 
 int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
-  if (!isOpen(handle) || maxBytes < 0) return -1;
+  const auto found = ports_.find(handle);
+  if (found == ports_.end() || maxBytes < 0) return -1;
+  Port& port = *found->second;
+  if (!port.present && !tryReopen(handle, port)) return -1;
   if (maxBytes == 0) return 0;
   const ssize_t count =
       ::read(static_cast<int>(handle), buffer, static_cast<std::size_t>(maxBytes));
   if (count > 0) return static_cast<int>(count);
+  const int error = count < 0 ? errno : 0;
+  if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return 0;
   // With VMIN 1 an empty queue is EAGAIN; a read of 0 is a hang-up.
-  if (count == 0) return -1;
-  if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
+  if (count == 0 || deviceGone(error)) loseDevice(handle, port);
   return -1;
 }
 
 bool SerialDevices::close(CommHandle handle) {
-  if (!isOpen(handle)) return false;
+  const auto found = ports_.find(handle);
+  if (found == ports_.end()) return false;
   const int fd = static_cast<int>(handle);
-  // On a pseudo-terminal the exclusive flag would outlive the close.
-  ioctl(fd, TIOCNXCL);
-  flock(fd, LOCK_UN);
-  openFds_.erase(fd);
+  if (found->second->present) {
+    found->second->found.restore(fd);
+    release(fd);
+  }
+  ports_.erase(found);
   // The descriptor is released even when close reports an error, so the
   // handle is gone either way and must not be closed again.
   ::close(fd);
   return true;
+}
+
+std::string SerialDevices::deviceDescription(CommHandle handle) const {
+  const Port* port = findPort(handle);
+  return port != nullptr ? port->shownDevice : std::string();
+}
+
+LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
+  const auto found = ports_.find(handle);
+  if (found == ports_.end()) return {};
+  if (found->second->present) {
+    found->second->errors.update(readDriverErrorCounters(static_cast<int>(handle)));
+  }
+  return found->second->errors.counts();
+}
+
+bool SerialDevices::devicePresent(CommHandle handle) const {
+  const Port* port = findPort(handle);
+  return port != nullptr && port->present;
 }
 
 }  // namespace platform::posix

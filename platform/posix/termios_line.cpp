@@ -4,6 +4,13 @@
 #include <utility>
 
 namespace platform::posix {
+namespace {
+
+// Input flags by which the line discipline replaces, marks or drops a byte
+// received with an error.
+constexpr tcflag_t kErrorMarking = INPCK | PARMRK | IGNPAR;
+
+}  // namespace
 
 std::optional<speed_t> speedConstant(std::uint32_t baudRate) {
   static constexpr std::array<std::pair<std::uint32_t, speed_t>, 30> kRates{{
@@ -77,11 +84,11 @@ bool applyLineState(termios& tio, const LineState& state) {
   termios next = tio;
   next.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
   next.c_cflag |= size | parity | stop;
-  if (state.parityCheck) {
-    next.c_iflag |= INPCK;
-  } else {
-    next.c_iflag &= ~static_cast<tcflag_t>(INPCK);
-  }
+  // A byte with a parity or framing error is handed over as it arrived: with
+  // INPCK the line discipline would make it 0x00 (or drop it, with IGNPAR).
+  // Errors are counted from the driver's counters instead, so parityCheck
+  // needs nothing here.
+  next.c_iflag &= ~static_cast<tcflag_t>(kErrorMarking);
   // Binary: no byte is stripped to seven bits or translated.
   next.c_iflag &= ~static_cast<tcflag_t>(ISTRIP | INLCR | IGNCR | ICRNL);
   if (const auto constant = speedConstant(state.baudRate)) {
@@ -116,13 +123,13 @@ LineState lineStateOf(const termios& tio) {
     state.parity = (tio.c_cflag & PARODD) != 0 ? kOddParity : kEvenParity;
   }
   state.stopBits = (tio.c_cflag & CSTOPB) != 0 ? kTwoStopBits : kOneStopBit;
-  state.parityCheck = (tio.c_iflag & INPCK) != 0;
   state.binary = (tio.c_iflag & (ISTRIP | INLCR | IGNCR | ICRNL)) == 0;
   return state;
 }
 
 void makeRawForMonitor(termios& tio) {
   cfmakeraw(&tio);
+  tio.c_iflag &= ~static_cast<tcflag_t>(kErrorMarking);
   tio.c_cflag |= CREAD | CLOCAL;
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;

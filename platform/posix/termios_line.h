@@ -15,14 +15,17 @@ namespace platform::posix {
 // The B-constant of a rate, when the classic termios interface has one.
 std::optional<speed_t> speedConstant(std::uint32_t baudRate);
 
-// Writes data bits, parity (MARK and SPACE through CMSPAR), stop bits,
-// input parity checking and, for a rate with a B-constant, the speed into
-// tio; everything else in tio stays. Returns false, leaving tio untouched,
-// for parameters the line cannot take: a byte size outside 5 to 8, an
-// unknown parity, one and a half stop bits, a rate of 0, or non-binary mode.
+// Writes data bits, parity (MARK and SPACE through CMSPAR), stop bits and,
+// for a rate with a B-constant, the speed into tio, and turns off the input
+// checks that would replace, mark or drop a byte received with an error
+// (INPCK, PARMRK, IGNPAR, ISTRIP); everything else in tio stays. parityCheck
+// asks for parity errors to be counted, which the driver does without INPCK.
+// Returns false, leaving tio untouched, for parameters the line cannot take: a byte size outside 5
+// to 8, an unknown parity, one and a half stop bits, a rate of 0, or non-binary mode.
 bool applyLineState(termios& tio, const LineState& state);
 
-// The line parameters tio describes; the rate is left 0 (it is read apart).
+// The line parameters tio describes; the rate is left 0 (it is read apart)
+// and parityCheck false (it is no termios flag here).
 LineState lineStateOf(const termios& tio);
 
 // Raw mode for a receive-only monitor: no echo, no translation, no signals,

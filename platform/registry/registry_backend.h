@@ -34,6 +34,10 @@ class RegistryBackend {
   // absent or when it could not be changed.
   virtual RegistryStatus openKeyFullAccess(RegistryRoot root, const std::string& path,
                                            RegistryKey* key) = 0;
+  // Opens an existing key for reading only: a user who may not change the
+  // key still reads it. Writing through the key is refused (AccessDenied).
+  virtual RegistryStatus openKeyForReading(RegistryRoot root, const std::string& path,
+                                           RegistryKey* key) = 0;
   // Opens the key, creating it when it does not exist.
   virtual RegistryStatus createKey(RegistryRoot root, const std::string& path,
                                    RegistryKey* key) = 0;

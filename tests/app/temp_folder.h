@@ -1,18 +1,15 @@
 // A folder of its own for one test, removed afterwards.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tests/support/unique_folder.h"
+
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvane-app-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
+  TempFolder() { path_ = makeUniqueFolder("korvane-app-"); }
   ~TempFolder() {
     std::error_code error;
     if (!path_.empty()) std::filesystem::remove_all(path_, error);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -23,17 +22,14 @@
 #include "platform/headless/memory_registry.h"
 #include "platform/registry/registry_backend.h"
 #include "res/resource.h"
+#include "tests/support/unique_folder.h"
 #include "view/korvane_view.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
 class FileFolder {
  public:
-  FileFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "korvane-files-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
+  FileFolder() { path_ = makeUniqueFolder("korvane-files-"); }
   ~FileFolder() {
     std::error_code error;
     if (!path_.empty()) std::filesystem::remove_all(path_, error);

@@ -61,10 +61,14 @@ TEST(LineTermios, EachParityHasItsFlags) {
 
 TEST(LineTermios, StopBitsParityCheckAndUntouchedFields) {
   termios tio = sentinelTermios();
+  // A device left with input checking by its last user.
+  tio.c_iflag |= INPCK | PARMRK | IGNPAR | ISTRIP;
   const termios before = tio;
   ASSERT_TRUE(applyLineState(tio, lineWith(8, platform::kEvenParity, platform::kTwoStopBits)));
   EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
-  EXPECT_NE(tio.c_iflag & INPCK, 0u);
+  // A byte with a parity or framing error arrives as it was received: not
+  // made 0x00, not marked, not dropped; the driver counts the error.
+  EXPECT_EQ(tio.c_iflag & (INPCK | PARMRK | IGNPAR | ISTRIP), 0u);
   EXPECT_EQ(tio.c_iflag & (ISTRIP | INLCR | IGNCR | ICRNL), 0u) << "binary: bytes pass unchanged";
   // Flow control and everything else stays as the device had it.
   EXPECT_EQ(tio.c_cflag & CRTSCTS, before.c_cflag & CRTSCTS);
@@ -131,7 +135,7 @@ TEST(LineTermios, RawModeForTheMonitor) {
   EXPECT_NE(tio.c_cflag & CREAD, 0u);
   EXPECT_NE(tio.c_cflag & CLOCAL, 0u) << "modem lines are not waited for";
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
-  EXPECT_EQ(tio.c_iflag & (IXON | ICRNL | ISTRIP), 0u);
+  EXPECT_EQ(tio.c_iflag & (IXON | ICRNL | ISTRIP | INPCK | PARMRK | IGNPAR), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
 }
 

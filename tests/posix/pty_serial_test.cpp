@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/posix/config_paths.h"
+#include "platform/posix/device_holders.h"
+#include "platform/posix/line_speed.h"
 #include "platform/posix/serial_device.h"
 #include "pty_line.h"
 #include "temp_folder.h"
@@ -128,6 +133,10 @@ TEST_F(PtySerialTest, AHeldPortCannotBeOpenedAgainUntilItIsClosed) {
   ASSERT_NE(port, kInvalidCommHandle);
   EXPECT_EQ(exclusiveFlag(), 1) << "held exclusively";
   EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle) << "by this backend";
+  EXPECT_NE(devices->lastFailureReason().find("in use by this program itself (pid " +
+                                              std::to_string(getpid()) + ")"),
+            std::string::npos)
+      << devices->lastFailureReason();
   platform::posix::SerialDevices other(platform::posix::portsFolder());
   EXPECT_EQ(other.open(line.portName()), kInvalidCommHandle) << "by another opener";
   linkPort("ALIAS", line.slavePath());
@@ -187,10 +196,12 @@ TEST_F(PtySerialTest, AHangUpIsAFailedReadNotAnEmptyOne) {
   const CommHandle port = devices->open(line.portName());
   ASSERT_NE(port, kInvalidCommHandle);
   ASSERT_TRUE(devices->setReadsReturnAtOnce(port));
+  EXPECT_TRUE(devices->devicePresent(port));
   line.closeLine();
   std::uint8_t buffer[256];
   EXPECT_EQ(devices->read(port, buffer, 256), -1);
-  EXPECT_TRUE(devices->close(port));
+  EXPECT_FALSE(devices->devicePresent(port));
+  EXPECT_TRUE(devices->close(port)) << "a device that went away still closes";
 }
 
 TEST_F(PtySerialTest, ClosedOrUnknownHandlesFailWithoutTouchingAnyDescriptor) {
@@ -217,6 +228,198 @@ TEST_F(PtySerialTest, OnlyTerminalDevicesAreOpened) {
   EXPECT_EQ(devices->open("ttyNOSUCH"), kInvalidCommHandle);
   EXPECT_EQ(devices->open(""), kInvalidCommHandle);
   EXPECT_EQ(devices->open("pts/../null"), kInvalidCommHandle);
+}
+
+TEST_F(PtySerialTest, AVanishedDeviceIsFoundAgainThroughItsLinkWithTheSameHandleAndSettings) {
+  auto now = std::chrono::steady_clock::now();
+  platform::posix::SerialDevices clocked(platform::posix::portsFolder(), [&now] { return now; });
+  PtyLine replacement;
+  ASSERT_TRUE(replacement.ok());
+  linkPort("LAB1", line.slavePath());
+  const CommHandle port = clocked.open("LAB1");
+  ASSERT_NE(port, kInvalidCommHandle) << clocked.lastFailureReason();
+  ASSERT_TRUE(clocked.setReadsReturnAtOnce(port));
+  LineState state = clocked.lineState(port).value();
+  state.baudRate = 128000;
+  state.parityCheck = true;
+  ASSERT_TRUE(clocked.setLineState(port, state));
+  EXPECT_EQ(clocked.deviceDescription(port), line.slavePath());
+
+  std::uint8_t buffer[256];
+  const auto first = pattern(100);
+  ASSERT_TRUE(line.send(first));
+  ASSERT_TRUE(waitQueued(static_cast<int>(port), 100));
+  ASSERT_EQ(clocked.read(port, buffer, 256), 100);
+  EXPECT_TRUE(std::equal(buffer, buffer + 100, first.begin()));
+
+  // The adapter is pulled out, and comes back as another device.
+  line.closeLine();
+  EXPECT_EQ(clocked.read(port, buffer, 256), -1);
+  EXPECT_FALSE(clocked.devicePresent(port));
+  std::filesystem::remove(platform::posix::portsFolder() + "/LAB1");
+  linkPort("LAB1", replacement.slavePath());
+  now += std::chrono::milliseconds(400);
+  EXPECT_EQ(clocked.read(port, buffer, 256), -1) << "not looked for again before 500 ms";
+  EXPECT_FALSE(clocked.devicePresent(port));
+  now += std::chrono::milliseconds(101);
+  EXPECT_EQ(clocked.read(port, buffer, 256), 0) << "reopened, nothing received yet";
+  EXPECT_TRUE(clocked.devicePresent(port));
+  EXPECT_EQ(clocked.deviceDescription(port), replacement.slavePath());
+  EXPECT_EQ(clocked.lineState(port), state) << "opened again with the same line state";
+
+  const auto second = pattern(256);
+  ASSERT_TRUE(replacement.send(second));
+  ASSERT_TRUE(waitQueued(static_cast<int>(port), 256)) << "the handle is the same descriptor";
+  ASSERT_EQ(clocked.read(port, buffer, 256), 256);
+  EXPECT_TRUE(std::equal(buffer, buffer + 256, second.begin()));
+  EXPECT_TRUE(clocked.close(port));
+  const CommHandle again = clocked.open(replacement.portName());
+  EXPECT_NE(again, kInvalidCommHandle) << "released at close";
+  EXPECT_TRUE(clocked.close(again));
+}
+
+TEST_F(PtySerialTest, AFailedOpenSaysWhyAndASuccessfulOneClearsIt) {
+  writeWholeFile(folder / "plain", "not a device");
+  linkPort("FILE", folder / "plain");
+  linkPort("NULLDEV", "/dev/null");
+  const std::string ports = platform::posix::portsFolder();
+  struct Case {
+    std::string name;
+    int error;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"ttyNOSUCH", ENOENT, "ttyNOSUCH -> /dev/ttyNOSUCH: no such device"},
+      {"COM77", ENOENT, "COM77 -> /dev/ttyS76 (COMn rule): no such device"},
+      {"FILE", ENOTTY,
+       "FILE -> " + (folder / "plain") + " (link in " + ports + "): the path is not a serial"},
+      {"NULLDEV", ENOTTY, "NULLDEV -> /dev/null (link in " + ports + "): the path is not a serial"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(devices->open(c.name), kInvalidCommHandle) << c.name;
+    EXPECT_EQ(devices->lastOpenError(), c.error) << c.name;
+    EXPECT_NE(devices->lastFailureReason().find(c.says), std::string::npos)
+        << devices->lastFailureReason();
+  }
+  const CommHandle port = devices->open(line.portName());
+  ASSERT_NE(port, kInvalidCommHandle);
+  EXPECT_EQ(devices->lastFailureReason(), "");
+  EXPECT_EQ(devices->deviceDescription(port), line.slavePath());
+  EXPECT_EQ(devices->lineErrors(port), platform::LineErrorCounts{})
+      << "a pseudo-terminal counts no line errors: unknown, not zero";
+  EXPECT_TRUE(devices->close(port));
+}
+
+// Another process that holds a device open, with or without a lock on it,
+// until it goes out of scope.
+class HoldingProcess {
+ public:
+  HoldingProcess(const std::string& path, bool lock) {
+    int ready[2];
+    int done[2];
+    if (pipe(ready) != 0 || pipe(done) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(done[1]);
+      const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+      const char holding = fd >= 0 && (!lock || flock(fd, LOCK_EX | LOCK_NB) == 0) ? 1 : 0;
+      if (write(ready[1], &holding, 1) != 1) _exit(1);
+      char ignored = 0;
+      if (read(done[0], &ignored, 1) < 0) _exit(1);  // until the test lets go
+      _exit(0);
+    }
+    ::close(ready[1]);
+    ::close(done[0]);
+    release_ = done[1];
+    char holding = 0;
+    holding_ = pid_ > 0 && read(ready[0], &holding, 1) == 1 && holding == 1;
+    ::close(ready[0]);
+  }
+  ~HoldingProcess() {
+    if (release_ >= 0) ::close(release_);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  HoldingProcess(const HoldingProcess&) = delete;
+  HoldingProcess& operator=(const HoldingProcess&) = delete;
+
+  bool holding() const { return holding_; }
+  long pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool holding_ = false;
+};
+
+TEST_F(PtySerialTest, ABusyPortNamesTheProcessThatHoldsIt) {
+  const HoldingProcess holder(line.slavePath(), true);
+  ASSERT_TRUE(holder.holding());
+  EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle);
+  const std::string reason = devices->lastFailureReason();
+  EXPECT_NE(reason.find(line.portName() + " -> " + line.slavePath() + ": the device is in use by "),
+            std::string::npos)
+      << reason;
+  EXPECT_NE(reason.find("(pid " + std::to_string(holder.pid()) + ")"), std::string::npos) << reason;
+  EXPECT_NE(reason.find("Close that program"), std::string::npos) << reason;
+}
+
+TEST_F(PtySerialTest, AProcessThatHoldsTheDeviceWithoutALockIsFoundByItsDescriptors) {
+  const HoldingProcess holder(line.slavePath(), false);
+  ASSERT_TRUE(holder.holding());
+  linkPort("LAB1", line.slavePath());
+  // Under any of its names, as the device it is.
+  for (const std::string& path : {line.slavePath(), platform::posix::portsFolder() + "/LAB1"}) {
+    const auto holders = platform::posix::findDeviceHolders(path);
+    EXPECT_EQ(std::count(holders.begin(), holders.end(),
+                         platform::posix::DeviceHolder{holder.pid(), "posix_tests"}),
+              1)
+        << path;
+  }
+}
+
+TEST_F(PtySerialTest, APortIsLeftAsItWasFound) {
+  struct Case {
+    const char* what;
+    std::uint32_t rate;
+  };
+  for (const Case& c :
+       {Case{"9600, line editing and echo", 9600}, Case{"a rate without a B-constant", 14400}}) {
+    const int fd = ::open(line.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios found{};
+    ASSERT_EQ(tcgetattr(fd, &found), 0);
+    found.c_lflag |= ICANON | ECHO;
+    found.c_iflag |= ICRNL | INPCK;
+    found.c_cc[VMIN] = 4;
+    cfsetspeed(&found, B9600);
+    ASSERT_EQ(tcsetattr(fd, TCSANOW, &found), 0);
+    if (c.rate != 9600) {
+      ASSERT_TRUE(platform::posix::setLineSpeed(fd, c.rate));
+    }
+    const auto speeds = platform::posix::lineSpeeds(fd);
+    ASSERT_EQ(tcgetattr(fd, &found), 0);
+    ::close(fd);
+
+    const CommHandle port = devices->open(line.portName());
+    ASSERT_NE(port, kInvalidCommHandle);
+    LineState state = devices->lineState(port).value();
+    state.baudRate = 256000;
+    ASSERT_TRUE(devices->setLineState(port, state));
+    ASSERT_TRUE(devices->close(port));
+
+    const int after = ::open(line.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(after, 0);
+    termios left{};
+    ASSERT_EQ(tcgetattr(after, &left), 0);
+    EXPECT_EQ(platform::posix::lineSpeeds(after), speeds) << c.what;
+    ::close(after);
+    EXPECT_EQ(left.c_iflag, found.c_iflag) << c.what;
+    EXPECT_EQ(left.c_oflag, found.c_oflag) << c.what;
+    EXPECT_EQ(left.c_cflag, found.c_cflag) << c.what;
+    EXPECT_EQ(left.c_lflag, found.c_lflag) << c.what;
+    EXPECT_EQ(std::memcmp(left.c_cc, found.c_cc, VEOL2 + 1), 0) << c.what;
+  }
 }
 
 }  // namespace

@@ -121,18 +121,20 @@ TEST_F(SettingsOnHiveTest, AHandWrittenFileWithAMissingAndAnOverLongValue) {
   EXPECT_EQ(monitorState.portBDisabled, 1);
 }
 
-TEST_F(SettingsOnHiveTest, AReadOnlyFileGivesTheDefaultsAndASaveTellsTheUser) {
+TEST_F(SettingsOnHiveTest, AReadOnlyFileGivesItsSettingsAndASaveTellsTheUserWhy) {
   writeHive("\"Port1\"=\"COM9\"\r\n\"POLLTIME\"=\"50\"\r\n");
   chmod(hiveFile().c_str(), 0444);
   const std::string before = readWholeFile(hiveFile());
   CSetupDlg dlg;
   dlg.loadSettings();
-  EXPECT_EQ(dlg.m_settings.port1, "COM3") << "no right to full access: defaults";
-  EXPECT_EQ(monitorState.pollTimeMs, 10);
+  EXPECT_EQ(dlg.m_settings.port1, "COM9") << "a file that may only be read still loads";
+  EXPECT_EQ(monitorState.pollTimeMs, 50);
   dlg.m_settings.pollTime = "20";
   dlg.saveSettings();
   ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
   EXPECT_EQ(headless::system().messageBoxes()[0].text, "Can not Save Setup");
+  EXPECT_NE(headless::system().messageBoxes()[0].detail.find("administrator rights"),
+            std::string::npos);
   EXPECT_EQ(monitorState.pollTimeMs, 20);
   EXPECT_EQ(readWholeFile(hiveFile()), before);
 }

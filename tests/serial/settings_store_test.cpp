@@ -55,16 +55,27 @@ TEST_F(SettingsStoreTest, WithoutAKeyLoadGivesTheDefaults) {
   EXPECT_TRUE(registry.hive.keys.empty()) << "loading never creates the key";
 }
 
-TEST_F(SettingsStoreTest, AKeyThatCannotBeOpenedForFullAccessGivesTheDefaults) {
+TEST_F(SettingsStoreTest, AKeyThisUserMayOnlyReadGivesItsSettingsAndASaveSaysWhy) {
   storeText("Port1", "COM7");
   storeText("POLLTIME", "50");
   registry.denyFullAccess = true;
+  registry.failCreate = true;
   CSetupDlg dlg;
   dlg.loadSettings();
-  EXPECT_EQ(dlg.m_settings.port1, "COM3");
-  EXPECT_EQ(monitorState.pollTimeMs, 10);
+  EXPECT_EQ(dlg.m_settings.port1, "COM7");
+  EXPECT_EQ(monitorState.pollTimeMs, 50);
+  monitorState.pollTimeMs = 0;
   dlg.loadCaptureSettings();
-  EXPECT_EQ(monitorState.pollTimeMs, 10);
+  EXPECT_EQ(monitorState.pollTimeMs, 50);
+  EXPECT_EQ(registry.openKeyCount(), 0u) << "every key opened for loading is closed";
+
+  dlg.saveSettings();
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "Can not Save Setup");
+  EXPECT_NE(boxes()[0].detail.find("administrator rights"), std::string::npos)
+      << boxes()[0].detail;
+  EXPECT_NE(boxes()[0].detail.find("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane"),
+            std::string::npos);
 }
 
 TEST_F(SettingsStoreTest, WithoutAKeyCaptureLoadGivesDefaultsAndAnEmptyBuffer) {

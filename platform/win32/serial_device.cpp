@@ -1,0 +1,318 @@
+#include "platform/win32/serial_device.h"
+
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <string_view>
+
+namespace platform::win32 {
+namespace {
+
+constexpr auto kReopenInterval = std::chrono::milliseconds(500);
+
+HANDLE win32Handle(void* handle) { return static_cast<HANDLE>(handle); }
+bool valid(void* handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+// The port's own name, without the device-namespace prefix the path may have.
+std::string portName(std::string_view path) {
+  for (std::string_view prefix : {"//./", "\\\\.\\"}) {
+    if (path.starts_with(prefix)) return std::string(path.substr(prefix.size()));
+  }
+  return std::string(path);
+}
+
+// The system's own text for an error code, on one line.
+std::string systemText(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
+  if (text != nullptr) LocalFree(text);
+  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
+                             result.back() == ' ' || result.back() == '.')) {
+    result.pop_back();
+  }
+  if (result.empty()) result = "System error";
+  return result + " (error " + std::to_string(error) + ").";
+}
+
+// What a user can do about an error met while opening or configuring a port.
+std::string_view hintFor(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return "There is no such port on this computer: check the port names in Device Manager "
+             "(Ports (COM & LPT)) and choose one in Setup.";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return "Another program (or this one) holds the port open: close the port there, then "
+             "connect again.";
+    case ERROR_GEN_FAILURE:
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_BAD_COMMAND:
+      return "The device does not answer: check that it is plugged in, then connect again.";
+    case ERROR_INVALID_PARAMETER:
+      return "The port's driver refuses these line settings: choose another baud rate, data "
+             "bits, stop bits or parity in Setup.";
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+      return "This device is no serial port: choose a COM port in Setup.";
+    default:
+      return "";
+  }
+}
+
+std::string failureReason(const std::string& what, const std::string& path, DWORD error) {
+  std::string reason = what + " " + portName(path) + ": " + systemText(error);
+  const std::string_view hint = hintFor(error);
+  if (!hint.empty()) reason.append(" ").append(hint);
+  return reason;
+}
+
+// Errors by which a read or a status query tells that the device is gone
+// (a USB adapter pulled out, a Bluetooth link dropped).
+bool deviceGone(DWORD error) {
+  switch (error) {
+    case ERROR_BAD_COMMAND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_GEN_FAILURE:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_INVALID_HANDLE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+HANDLE openDevice(const std::string& path) {
+  // Share mode 0: the device is held exclusively while open.
+  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool makeReadsReturnAtOnce(HANDLE handle) {
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
+  timeouts.ReadTotalTimeoutConstant = 0;
+  timeouts.WriteTotalTimeoutMultiplier = 0;
+  timeouts.WriteTotalTimeoutConstant = 500;
+  return SetCommTimeouts(handle, &timeouts) != FALSE;
+}
+
+// The DCB the port reports, with the line parameters replaced; flow
+// control, XON/XOFF, DTR and RTS stay as the port had them.
+bool applyLineState(HANDLE handle, const LineState& state) {
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(handle, &dcb)) return false;
+  dcb.BaudRate = state.baudRate;
+  dcb.ByteSize = state.byteSize;
+  dcb.Parity = state.parity;
+  dcb.StopBits = state.stopBits;
+  dcb.fBinary = state.binary ? 1 : 0;
+  dcb.fParity = state.parityCheck ? 1 : 0;
+  return SetCommState(handle, &dcb) != FALSE;
+}
+
+}  // namespace
+
+SerialDevices::~SerialDevices() {
+  while (!devices_.empty()) close(devices_.begin()->first);
+}
+
+SerialDevices::Device* SerialDevices::find(CommHandle handle) {
+  const auto found = devices_.find(handle);
+  return found != devices_.end() ? &found->second : nullptr;
+}
+
+const SerialDevices::Device* SerialDevices::find(CommHandle handle) const {
+  const auto found = devices_.find(handle);
+  return found != devices_.end() ? &found->second : nullptr;
+}
+
+CommHandle SerialDevices::open(const std::string& path) {
+  const HANDLE handle = openDevice(path);
+  if (handle == INVALID_HANDLE_VALUE) {
+    lastFailureReason_ = failureReason("Could not open", path, GetLastError());
+    return kInvalidCommHandle;
+  }
+  // Only a communications device answers GetCommState; anything else (a
+  // file, a printer) is refused before it is used as a port.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(handle, &dcb)) {
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    lastFailureReason_ = failureReason("Could not open", path,
+                                       error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
+    return kInvalidCommHandle;
+  }
+  const CommHandle id = nextHandle_++;
+  Device& device = devices_[id];
+  device.handle = handle;
+  device.path = path;
+  lastFailureReason_.clear();
+  return id;
+}
+
+bool SerialDevices::setQueues(CommHandle handle, std::uint32_t inputBytes,
+                              std::uint32_t outputBytes) {
+  Device* device = find(handle);
+  if (device == nullptr) return false;
+  device->inputQueue = inputBytes;
+  device->outputQueue = outputBytes;
+  return valid(device->handle) &&
+         SetupComm(win32Handle(device->handle), inputBytes, outputBytes) != FALSE;
+}
+
+bool SerialDevices::purge(CommHandle handle) {
+  Device* device = find(handle);
+  return device != nullptr && valid(device->handle) &&
+         PurgeComm(win32Handle(device->handle),
+                   PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != FALSE;
+}
+
+bool SerialDevices::setReadsReturnAtOnce(CommHandle handle) {
+  Device* device = find(handle);
+  if (device == nullptr) return false;
+  device->readsReturnAtOnce = true;
+  return valid(device->handle) && makeReadsReturnAtOnce(win32Handle(device->handle));
+}
+
+std::optional<LineState> SerialDevices::lineState(CommHandle handle) {
+  Device* device = find(handle);
+  if (device == nullptr || !valid(device->handle)) return std::nullopt;
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(win32Handle(device->handle), &dcb)) return std::nullopt;
+  LineState state;
+  state.baudRate = dcb.BaudRate;
+  state.byteSize = dcb.ByteSize;
+  state.parity = dcb.Parity;
+  state.stopBits = dcb.StopBits;
+  state.binary = dcb.fBinary != 0;
+  state.parityCheck = dcb.fParity != 0;
+  return state;
+}
+
+bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
+  Device* device = find(handle);
+  if (device == nullptr || !valid(device->handle)) return false;
+  if (!applyLineState(win32Handle(device->handle), state)) {
+    lastFailureReason_ = failureReason("Could not set the line of", device->path, GetLastError());
+    return false;
+  }
+  device->lineState = state;
+  lastFailureReason_.clear();
+  return true;
+}
+
+long long SerialDevices::pollStatus(Device& device) {
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!ClearCommError(win32Handle(device.handle), &errors, &status)) {
+    if (deviceGone(GetLastError())) {
+      CloseHandle(win32Handle(device.handle));
+      device.handle = nullptr;
+      device.present = false;
+      device.lastReopen = Clock::now();
+    }
+    return -1;
+  }
+  // Each flag says the error happened at least once since the last query.
+  if ((errors & CE_RXPARITY) != 0) ++device.parity;
+  if ((errors & CE_FRAME) != 0) ++device.framing;
+  if ((errors & CE_OVERRUN) != 0) ++device.overrun;
+  if ((errors & CE_RXOVER) != 0) ++device.bufferOverrun;
+  if ((errors & CE_BREAK) != 0) ++device.breaks;
+  return status.cbInQue;
+}
+
+void SerialDevices::tryReopen(Device& device) {
+  const Clock::time_point now = Clock::now();
+  if (now - device.lastReopen < kReopenInterval) return;
+  device.lastReopen = now;
+  const HANDLE handle = openDevice(device.path);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  if (device.inputQueue && device.outputQueue) {
+    SetupComm(handle, *device.inputQueue, *device.outputQueue);
+  }
+  const bool configured = (!device.readsReturnAtOnce || makeReadsReturnAtOnce(handle)) &&
+                          (!device.lineState || applyLineState(handle, *device.lineState));
+  if (!configured) {
+    CloseHandle(handle);
+    return;
+  }
+  device.handle = handle;
+  device.present = true;
+}
+
+int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
+  Device* device = find(handle);
+  if (device == nullptr || maxBytes < 0) return -1;
+  if (!device->present) tryReopen(*device);
+  if (!device->present) return -1;
+  if (maxBytes == 0) return 0;
+  // A read asks only for what is queued: with nothing queued even a read
+  // with timeouts that return at once can wait on some drivers.
+  const long long queued = pollStatus(*device);
+  if (queued < 0) return -1;
+  const auto wanted = static_cast<DWORD>(std::min<long long>(queued, maxBytes));
+  if (wanted == 0) return 0;
+  DWORD received = 0;
+  if (!ReadFile(win32Handle(device->handle), buffer, wanted, &received, nullptr)) {
+    if (deviceGone(GetLastError())) {
+      CloseHandle(win32Handle(device->handle));
+      device->handle = nullptr;
+      device->present = false;
+      device->lastReopen = Clock::now();
+    }
+    return -1;
+  }
+  return static_cast<int>(received);
+}
+
+bool SerialDevices::close(CommHandle handle) {
+  const auto found = devices_.find(handle);
+  if (found == devices_.end()) return false;
+  // The handle is forgotten even when CloseHandle reports an error, so it
+  // is never closed twice.
+  if (valid(found->second.handle)) CloseHandle(win32Handle(found->second.handle));
+  devices_.erase(found);
+  return true;
+}
+
+std::string SerialDevices::deviceDescription(CommHandle handle) const {
+  const Device* device = find(handle);
+  if (device == nullptr) return {};
+  char target[MAX_PATH] = {};
+  if (QueryDosDeviceA(portName(device->path).c_str(), target, sizeof target) == 0) return {};
+  return target;
+}
+
+LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
+  Device* device = find(handle);
+  if (device == nullptr) return {};
+  if (device->present) pollStatus(*device);
+  return {device->parity, device->framing, device->overrun, device->bufferOverrun, device->breaks};
+}
+
+bool SerialDevices::devicePresent(CommHandle handle) const {
+  const Device* device = find(handle);
+  return device != nullptr && device->present;
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,62 @@
+// Serial devices through the Win32 communications functions. Reads never
+// wait: each asks the driver how much it has queued and reads only that, so
+// the device is opened for plain (not overlapped) I/O. A device that goes
+// away keeps its handle; later reads try to open it again, at most every
+// half second, with the settings it had.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <string>
+
+#include "platform/comm/comm_backend.h"
+
+namespace platform::win32 {
+
+class SerialDevices final : public CommBackend {
+ public:
+  SerialDevices() = default;
+  ~SerialDevices() override;
+  SerialDevices(const SerialDevices&) = delete;
+  SerialDevices& operator=(const SerialDevices&) = delete;
+
+  CommHandle open(const std::string& path) override;
+  bool setQueues(CommHandle handle, std::uint32_t inputBytes, std::uint32_t outputBytes) override;
+  bool purge(CommHandle handle) override;
+  bool setReadsReturnAtOnce(CommHandle handle) override;
+  std::optional<LineState> lineState(CommHandle handle) override;
+  bool setLineState(CommHandle handle, const LineState& state) override;
+  int read(CommHandle handle, std::uint8_t* buffer, int maxBytes) override;
+  bool close(CommHandle handle) override;
+  std::string lastFailureReason() const override { return lastFailureReason_; }
+  std::string deviceDescription(CommHandle handle) const override;
+  LineErrorCounts lineErrors(CommHandle handle) override;
+  bool devicePresent(CommHandle handle) const override;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Device {
+    void* handle = nullptr;  // the Win32 HANDLE
+    std::string path;
+    bool present = true;
+    Clock::time_point lastReopen{};
+    // What was set on the device, to set again on a reopen.
+    std::optional<std::uint32_t> inputQueue, outputQueue;
+    bool readsReturnAtOnce = false;
+    std::optional<LineState> lineState;
+    std::uint64_t parity = 0, framing = 0, overrun = 0, bufferOverrun = 0, breaks = 0;
+  };
+
+  Device* find(CommHandle handle);
+  const Device* find(CommHandle handle) const;
+  // Asks the driver for its queue and error flags; counts the errors.
+  // Returns the bytes queued, or -1 when the device went away.
+  long long pollStatus(Device& device);
+  void tryReopen(Device& device);
+
+  std::map<CommHandle, Device> devices_;
+  CommHandle nextHandle_ = 1;
+  std::string lastFailureReason_;
+};
+
+}  // namespace platform::win32

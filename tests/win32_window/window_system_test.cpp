@@ -4,6 +4,7 @@
 // the file filter and the capture-file type.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -340,6 +341,8 @@ TEST(Win32DocumentType, OpensWithTheProgramAndShowsItsIcon) {
   char header[6] = {};
   icon.read(header, sizeof header);
   EXPECT_EQ(std::string(header, 6), std::string("\0\0\1\0\2\0", 6)) << iconPath;
+  icon.close();
+  std::remove(iconPath.c_str());
   probe::deleteUserClass(extension);
   probe::deleteUserClass(typeId);
 }

@@ -90,7 +90,10 @@ void nativeTextOut(NativeDrawContext handle, int x, int y, std::uint32_t colour,
     glyphs[static_cast<std::size_t>(i)] =
         static_cast<wchar_t>(platform::qt::glyphCodePoint(bytes[i]));
   }
-  ExtTextOutW(context->dc, x, y, 0, nullptr, glyphs.data(), static_cast<UINT>(count),
+  // A glyph wider than its cell (a fallback face's box-drawing or accented
+  // letters) is cut at the run's cells, so it never marks a neighbour's.
+  const RECT cells{x, y, x + count * kCellWidthPx, y + kCellHeightPx};
+  ExtTextOutW(context->dc, x, y, ETO_CLIPPED, &cells, glyphs.data(), static_cast<UINT>(count),
               advances.data());
 }
 

@@ -20,7 +20,8 @@ void nativeFillRect(NativeDrawContext context, const NativeRect& rect, std::uint
 void nativeTextOut(NativeDrawContext context, int x, int y, std::uint32_t colour,
                    const NativeFont& font, const std::uint8_t* bytes, int count);
 
-// The width of one character cell, the same as the Linux program's.
+// One character cell, the same as the Linux program's.
 inline constexpr int kCellWidthPx = 8;
+inline constexpr int kCellHeightPx = 18;
 
 }  // namespace platform::win32

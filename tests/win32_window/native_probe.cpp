@@ -155,6 +155,37 @@ std::uint32_t pixel(NativeWindow window, int x, int y) {
   return colour;
 }
 
+std::vector<std::uint32_t> clientPixels(NativeWindow window, int* width, int* height) {
+  RECT client{};
+  GetClientRect(hwndOf(window), &client);
+  *width = client.right;
+  *height = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(hwndOf(window));
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP image = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, image);
+  BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client.right * client.bottom));
+  const auto* bgrx = static_cast<const std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const std::uint32_t p = bgrx[i];  // 0x00RRGGBB in memory order B, G, R
+    pixels[i] = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  SelectObject(memory, previous);
+  DeleteObject(image);
+  DeleteDC(memory);
+  ReleaseDC(hwndOf(window), screen);
+  return pixels;
+}
+
 std::string userClassValue(const std::string& path) {
   char value[512] = {};
   DWORD size = sizeof value;

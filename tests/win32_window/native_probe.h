@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win32/native_window.h"
 
@@ -60,6 +61,8 @@ void initPopup(NativeWindow frame, int index);
 int menuItemEnabled(NativeWindow frame, unsigned id);
 
 std::uint32_t pixel(NativeWindow window, int x, int y);
+// The client area's pixels, row by row, each as a COLORREF (0x00BBGGRR).
+std::vector<std::uint32_t> clientPixels(NativeWindow window, int* width, int* height);
 
 // The default value of HKEY_CURRENT_USER\Software\Classes\<path>; empty
 // when absent. deleteUserClass removes the key and all below it.

@@ -1,7 +1,11 @@
 #include "tests/win32_window/native_probe.h"
 
+// clang-format off
 #include <windows.h>
+#include <shlobj.h>
+// clang-format on
 
+#include <algorithm>
 #include <string>
 
 namespace probe {
@@ -146,6 +150,42 @@ int menuItemEnabled(NativeWindow frame, unsigned id) {
   const UINT state = GetMenuState(GetMenu(hwndOf(frame)), id, MF_BYCOMMAND);
   if (state == static_cast<UINT>(-1)) return -1;
   return (state & (MF_GRAYED | MF_DISABLED)) == 0 ? 1 : 0;
+}
+
+void dropFiles(NativeWindow window, const std::vector<std::string>& paths) {
+  std::string names;
+  for (const auto& path : paths) names += path + '\0';
+  names += '\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  std::copy(names.begin(), names.end(), reinterpret_cast<char*>(drop + 1));
+  GlobalUnlock(memory);
+  // The receiver frees the drop with DragFinish.
+  SendMessageA(hwndOf(window), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+void pressKeys(const std::vector<unsigned>& modifiers, unsigned virtualKey) {
+  std::vector<INPUT> inputs;
+  auto key = [&](unsigned code, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(code);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(code, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  for (unsigned modifier : modifiers) key(modifier, false);
+  key(virtualKey, false);
+  key(virtualKey, true);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) key(*it, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool hasIcons(NativeWindow window) {
+  return SendMessageA(hwndOf(window), WM_GETICON, ICON_BIG, 0) != 0 &&
+         SendMessageA(hwndOf(window), WM_GETICON, ICON_SMALL, 0) != 0;
 }
 
 std::uint32_t pixel(NativeWindow window, int x, int y) {

@@ -60,6 +60,13 @@ void sendKeyDown(NativeWindow window, unsigned virtualKey, unsigned scanCode, bo
 void initPopup(NativeWindow frame, int index);
 int menuItemEnabled(NativeWindow frame, unsigned id);
 
+// Files dropped on a window, as the shell delivers them.
+void dropFiles(NativeWindow window, const std::vector<std::string>& paths);
+// Keys pressed and released as the keyboard would, modifiers held around key.
+void pressKeys(const std::vector<unsigned>& modifiers, unsigned virtualKey);
+// The window's big and small icons are set.
+bool hasIcons(NativeWindow window);
+
 std::uint32_t pixel(NativeWindow window, int x, int y);
 // The client area's pixels, row by row, each as a COLORREF (0x00BBGGRR).
 std::vector<std::uint32_t> clientPixels(NativeWindow window, int* width, int* height);

@@ -17,6 +17,7 @@
 #include "platform/comm/comm_backend.h"
 #include "platform/framework/cdc.h"
 #include "platform/framework/cfiledialog.h"
+#include "platform/framework/cframewnd.h"
 #include "platform/framework/cwnd.h"
 #include "platform/headless/fake_comm.h"
 #include "platform/headless/memory_registry.h"
@@ -259,6 +260,48 @@ TEST_F(Win32WindowSystemTest, AnyPopupBringsConnectAndDisconnectUpToDate) {
   EXPECT_EQ(probe::menuItemEnabled(native, ID_SETUP), 1);
   EXPECT_EQ(windows().windowText(frame.m_hWnd), "KORVANE");
   EXPECT_EQ(windows().clientRect(frame.m_hWnd).Width() > 0, true);
+}
+
+// A frame that keeps what reaches it instead of acting on it.
+class ListeningFrame : public CFrameWnd {
+ public:
+  std::vector<UINT> commands;
+  std::vector<std::string> dropped;
+
+ protected:
+  BOOL OnFrameCommand(UINT id) override {
+    commands.push_back(id);
+    return TRUE;
+  }
+  void OnDropFiles(const std::string& path) override { dropped.push_back(path); }
+};
+
+// Accelerators go through the message loop's translation to the frame's
+// routing; a drop hands over its first file; the frame shows its icons.
+TEST_F(Win32WindowSystemTest, AcceleratorsDropsAndIconsReachTheFrame) {
+  ListeningFrame frame;
+  ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, systemResources(), "KORVANE"));
+  frame.ShowWindow();
+  const auto native = windows().nativeOf(frame.m_hWnd);
+  EXPECT_TRUE(probe::hasIcons(native));
+  probe::setFocus(native);
+
+  constexpr unsigned kControl = 0x11, kShift = 0x10;
+  TestWindow clock;
+  clock.onTick = [&](int tick) {
+    if (tick == 2) probe::pressKeys({kControl}, 'N');
+    if (tick == 4) probe::pressKeys({kShift}, 0x75);   // F6
+    if (tick == 6) probe::pressKeys({kControl}, 'Q');  // in no table
+    if (tick == 12) windows().quitMessageLoop(0);
+  };
+  clock.SetTimer(1, 10, nullptr);
+  EXPECT_EQ(windows().runMessageLoop(), 0);
+  clock.KillTimer(1);
+  EXPECT_EQ(frame.commands, (std::vector<UINT>{ID_FILE_NEW, ID_PREV_PANE}));
+
+  frame.DragAcceptFiles(TRUE);
+  probe::dropFiles(native, {"C:\\captures\\first.kvn", "C:\\captures\\second.kvn"});
+  EXPECT_EQ(frame.dropped, (std::vector<std::string>{"C:\\captures\\first.kvn"}));
 }
 
 TEST_F(Win32WindowSystemTest, KeyFlagsReachTheViewUnchanged) {

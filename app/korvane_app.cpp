@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "res/string_table.h"
 #include "res/system_resources.h"
+#include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
 #include "view/korvane_view.h"
 
@@ -46,6 +47,13 @@ BOOL CKORVANEApp::InitInstance() {
   m_pMainWnd->UpdateWindow();
   m_pMainWnd->DragAcceptFiles();
   return TRUE;
+}
+
+int CKORVANEApp::ExitInstance() {
+  // Closing the window leaves the ports to the end of the process; what
+  // they received is told before that.
+  printOpenPortStatistics();
+  return CWinApp::ExitInstance();
 }
 
 CDocument* CKORVANEApp::OpenDocumentFile(const std::string& path) {

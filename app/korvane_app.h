@@ -11,6 +11,8 @@ class CKORVANEApp : public CWinApp {
   CKORVANEApp();
 
   BOOL InitInstance() override;
+  // Tells what each port still open received, then closes the document.
+  int ExitInstance() override;
   // Opens the file as the document, then shows its records.
   CDocument* OpenDocumentFile(const std::string& path) override;
   BOOL OnCmdMsg(UINT id) override;

@@ -1,7 +1,9 @@
 #include "capture/capture_files.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
@@ -20,28 +22,85 @@ std::size_t readLimitBytes(std::size_t bufferBytes) {
   return static_cast<std::size_t>(sizeMB) * kBytesPerMiB;
 }
 
+int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+
+std::string systemErrorText(int error) { return std::strerror(error); }
+
+std::optional<std::uintmax_t> lengthOf(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  const std::uintmax_t length = std::filesystem::file_size(path, error);
+  if (error) return std::nullopt;
+  return length;
+}
+
+// Tells the user what failed on which file and why: the message box with
+// the system's reason as its detail, and the same on standard error.
+void reportFileError(CWnd& owner, const char* text, const std::string& path,
+                     const std::string& reason) {
+  std::string told = text;
+  while (!told.empty() && told.back() == ' ') told.pop_back();
+  std::fprintf(stderr, "%s: %s: %s\n", told.c_str(), path.c_str(), reason.c_str());
+  owner.MessageBox(text, capture_files::kErrorCaption, MB_OK, path + ": " + reason);
+}
+
 }  // namespace
 
-CaptureSaveResult appendCaptureToFile(const std::string& path) {
+CaptureSaveOutcome saveCaptureToFile(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const bool existed = fs::exists(path, error);
+  errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "a+b");
-  if (file == nullptr) return CaptureSaveResult::OpenFailed;
+  if (file == nullptr) return {CaptureSaveResult::OpenFailed, systemErrorText(errno)};
+  // Where the appended records begin; unknown for a device such as a pipe.
+  const std::optional<std::uintmax_t> oldLength = lengthOf(path);
+
   const MonitorState& s = monitorState;
   const std::size_t bytes =
       s.bufferStart != nullptr ? static_cast<std::size_t>(s.writePos - s.bufferStart) : 0;
-  const std::size_t written = bytes > 0 ? std::fwrite(s.bufferStart, 1, bytes, file) : 0;
-  // The close flushes what the stream still holds, so its failure loses
-  // records just as a short write does.
-  const int closed = std::fclose(file);
-  return written == bytes && closed == 0 ? CaptureSaveResult::Saved
-                                         : CaptureSaveResult::WriteFailed;
+  int failure = 0;
+  errno = 0;
+  if (bytes > 0 && std::fwrite(s.bufferStart, 1, bytes, file) != bytes) failure = errnoOr(EIO);
+  // A C library may report a failed final write only from the flush.
+  errno = 0;
+  if (std::fflush(file) != 0 && failure == 0) failure = errnoOr(EIO);
+  errno = 0;
+  if (std::fclose(file) != 0 && failure == 0) failure = errnoOr(EIO);
+  if (failure == 0) return {CaptureSaveResult::Saved, {}};
+
+  // The file keeps only what it held before, not part of this capture.
+  std::string reason = systemErrorText(failure);
+  if (!existed) {
+    if (!fs::remove(path, error) && error) {
+      reason += "; the file could not be removed again: " + error.message();
+    }
+  } else if (oldLength.has_value()) {
+    fs::resize_file(path, *oldLength, error);
+    if (error) reason += "; the file could not be cut back to its old length: " + error.message();
+  }
+  return {CaptureSaveResult::WriteFailed, reason};
 }
 
-CaptureFileHandle openCaptureFile(const std::string& path) {
+CaptureSaveResult appendCaptureToFile(const std::string& path) {
+  return saveCaptureToFile(path).result;
+}
+
+CaptureFileHandle openCaptureFile(const std::string& path, std::string* systemError) {
   // A folder opens for reading on some systems and then fails every read;
   // it is no capture file.
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return nullptr;
-  return CaptureFileHandle(std::fopen(path.c_str(), "rb"));
+  int failure = 0;
+  CaptureFileHandle file;
+  if (std::filesystem::is_directory(path, error)) {
+    failure = EISDIR;
+  } else {
+    errno = 0;
+    file.reset(std::fopen(path.c_str(), "rb"));
+    if (!file) failure = errnoOr(EIO);
+  }
+  if (failure != 0 && systemError != nullptr) *systemError = systemErrorText(failure);
+  return file;
 }
 
 std::size_t wholeRecordBytes(const std::uint8_t* bytes, std::size_t size) {
@@ -58,7 +117,7 @@ std::size_t wholeRecordBytes(const std::uint8_t* bytes, std::size_t size) {
   return at;
 }
 
-bool fillStoreFromCaptureFile(std::FILE* file) {
+bool fillStoreFromCaptureFile(std::FILE* file, std::string* systemError) {
   MonitorState& s = monitorState;
   const std::size_t bufferBytes = s.bufferStart != nullptr ? captureBufferBytes() : 0;
   bool readFailed = false;
@@ -67,8 +126,10 @@ bool fillStoreFromCaptureFile(std::FILE* file) {
     // so that no older record lies behind the file's.
     std::memset(s.bufferStart, 0, bufferBytes);
     const std::size_t limit = readLimitBytes(bufferBytes);
+    errno = 0;
     const std::size_t got = limit > 0 ? std::fread(s.bufferStart, 1, limit, file) : 0;
     readFailed = std::ferror(file) != 0;
+    if (readFailed && systemError != nullptr) *systemError = systemErrorText(errnoOr(EIO));
     // A record cut short by the end of what was read is not shown with
     // made-up zero bytes: only whole records stay.
     const std::size_t whole = wholeRecordBytes(s.bufferStart, got);
@@ -91,9 +152,10 @@ bool loadCaptureFileIntoView(CKORVANEView& view, const std::string& path) {
   using namespace capture_files;
   // Opened before anything is stopped or cleared: a file that cannot be read
   // must not cost the capture on screen or the running connection.
-  CaptureFileHandle file = openCaptureFile(path);
+  std::string reason;
+  CaptureFileHandle file = openCaptureFile(path, &reason);
   if (!file) {
-    view.MessageBox(kCanNotOpenForRead, kErrorCaption, MB_OK);
+    reportFileError(view, kCanNotOpenForRead, path, reason);
     return false;
   }
   MonitorState& s = monitorState;
@@ -102,13 +164,13 @@ bool loadCaptureFileIntoView(CKORVANEView& view, const std::string& path) {
     CSetupDlg setup;
     setup.closeAllPorts();
   }
-  const bool complete = fillStoreFromCaptureFile(file.get());
+  const bool complete = fillStoreFromCaptureFile(file.get(), &reason);
   file.reset();
   s.timerId = static_cast<std::uint32_t>(
       view.SetTimer(CKORVANEView::kPollTimerId, kViewingPeriodMs, nullptr));
   s.redrawPending = 1;
   // Told last, so that ticks inside the box find the store already sound.
-  if (!complete) view.MessageBox(kCanNotRead, kErrorCaption, MB_OK);
+  if (!complete) reportFileError(view, kCanNotRead, path, reason);
   return complete;
 }
 
@@ -125,13 +187,15 @@ void CKORVANEView::OnSaveFile() {
   using namespace capture_files;
   CFileDialog dialog(FALSE, nullptr, kInitialFileName, OFN_EXPLORER, kFilter);
   if (dialog.DoModal() != IDOK) return;
-  switch (appendCaptureToFile(dialog.GetPathName())) {
+  const std::string path = dialog.GetPathName();
+  const CaptureSaveOutcome outcome = saveCaptureToFile(path);
+  switch (outcome.result) {
     case CaptureSaveResult::OpenFailed:
-      MessageBox(kCanNotOpenForSave, kErrorCaption, MB_OK);
+      reportFileError(*this, kCanNotOpenForSave, path, outcome.systemError);
       break;
     case CaptureSaveResult::WriteFailed:
       // The file lacks records the user believes saved.
-      MessageBox(kCanNotWrite, kErrorCaption, MB_OK);
+      reportFileError(*this, kCanNotWrite, path, outcome.systemError);
       break;
     case CaptureSaveResult::Saved:
       break;

@@ -25,9 +25,17 @@ inline constexpr unsigned kViewingPeriodMs = 10;
 
 enum class CaptureSaveResult { Saved, OpenFailed, WriteFailed };
 
+struct CaptureSaveOutcome {
+  CaptureSaveResult result = CaptureSaveResult::Saved;
+  std::string systemError;  // why it failed, such as "No space left on device"
+};
+
 // Appends the store's records (bufferStart up to writePos) to the file at
 // path, creating it when missing. WriteFailed when fewer bytes went out than
-// the store holds or the file did not close cleanly.
+// the store holds or the file did not flush and close cleanly; the file is
+// then cut back to the length it had (a file the save created is removed),
+// so no part of a capture is left at its end.
+CaptureSaveOutcome saveCaptureToFile(const std::string& path);
 CaptureSaveResult appendCaptureToFile(const std::string& path);
 
 struct CaptureFileCloser {
@@ -36,8 +44,8 @@ struct CaptureFileCloser {
 using CaptureFileHandle = std::unique_ptr<std::FILE, CaptureFileCloser>;
 
 // Opens path for reading only; null when it cannot be read (missing, no
-// permission, a folder).
-CaptureFileHandle openCaptureFile(const std::string& path);
+// permission, a folder), with the reason in systemError when given.
+CaptureFileHandle openCaptureFile(const std::string& path, std::string* systemError = nullptr);
 
 // How many leading bytes of bytes[0, size) are whole records, walked as the
 // index rebuild walks them: up to a zero length byte, a length byte of 128 or
@@ -48,8 +56,9 @@ std::size_t wholeRecordBytes(const std::uint8_t* bytes, std::size_t size);
 // use, reads at most memSizeMB MiB and never more than that buffer, keeps the
 // whole records read, resets the position, the poll number and the
 // connection flag, and rebuilds the index. false when reading failed part
-// way; the records read before the failure stay.
-bool fillStoreFromCaptureFile(std::FILE* file);
+// way, with the reason in systemError when given; the records read before
+// the failure stay.
+bool fillStoreFromCaptureFile(std::FILE* file, std::string* systemError = nullptr);
 
 // Read file for a chosen path: opens it first, so a file that cannot be
 // opened leaves the capture, the connection and the timer as they were (and

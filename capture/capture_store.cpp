@@ -175,6 +175,7 @@ void appendChunk(int port, const std::uint8_t* bytes, int n) {
     s.writePos = at + recordBytes;
     RecordIndex[s.recordCount].complete = 1;
     ++s.recordCount;
+    if (port == 0 || port == 1) ++s.portRun[port].recordsCaptured;
     if (s.recordCount < kRecordIndexSlots) RecordIndex[s.recordCount].complete = 0;
     s.newData = 1;
     consumed += m;
@@ -204,6 +205,25 @@ void rebuildRecordIndex() {
     p += recordBytes;
     s.writePos = p;
   }
+}
+
+void recycleCaptureStore() {
+  MonitorState& s = monitorState;
+  if (s.bufferStart == nullptr) return;
+  // Only the used part is cleared: the bytes behind writePos are still zero.
+  std::memset(s.bufferStart, 0, static_cast<std::size_t>(s.writePos - s.bufferStart));
+  const std::int32_t usedSlots =
+      s.recordCount < kRecordIndexSlots ? s.recordCount + 1 : s.recordCount;
+  for (std::int32_t i = 0; i < usedSlots; ++i) RecordIndex[i] = RecordSlot{nullptr, 0};
+  RecordIndex[0].record = s.bufferStart;
+  s.writePos = s.bufferStart;
+  s.recordCount = 0;
+  s.lastChunkLen = 0;
+  s.caretRow = 0;
+  s.caretCol = 0;
+  s.topRow = 0;
+  s.newData = 0;
+  s.storeOverflowed = 0;
 }
 
 int recordLengthByte(std::int32_t slot) {

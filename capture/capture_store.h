@@ -38,6 +38,11 @@ void allocateCaptureStore();
 void appendChunk(int port, const std::uint8_t* bytes, int n);
 void rebuildRecordIndex();
 
+// Empties the store for a capture that goes on elsewhere (a recorder that
+// has written the records out): the records and the view position are gone,
+// while pollSeq and the connection stay, so labels keep counting.
+void recycleCaptureStore();
+
 // The length byte of the record that slot points at; 0 for a slot outside
 // the index or beyond the records (slot 0 always reads the buffer's first
 // byte, which is 0 in an empty store).

@@ -7,6 +7,17 @@
 
 #include "platform/comm/comm_types.h"
 
+// What a port has done since it was last opened, for the statistics lines.
+// Plain bytes only, so MonitorState stays one flat record.
+struct PortRunCounters {
+  std::uint64_t bytesReceived = 0;
+  std::uint64_t recordsCaptured = 0;
+  std::uint32_t timesLost = 0;
+  std::uint32_t timesBack = 0;
+  std::int32_t deviceAway = 0;  // 1 from a lost device until it is back
+  char name[64] = {};           // the port's name as opened, such as "COM3"
+};
+
 struct MonitorState {
   std::int32_t redrawPending = 0;
   std::uint8_t* writePos = nullptr;
@@ -43,6 +54,7 @@ struct MonitorState {
   std::int32_t stopBitsPart[2] = {0, 0};
   std::int32_t parityPart[2] = {0, 0};
   platform::CommHandle portHandle[2] = {platform::kInvalidCommHandle, platform::kInvalidCommHandle};
+  PortRunCounters portRun[2] = {};
 };
 
 extern MonitorState monitorState;

@@ -1,10 +1,13 @@
 // Opening, configuring, reading and closing the two ports. The ports are
 // only ever read: nothing is written to them.
+#include <cstdio>
 #include <string>
 
 #include "capture/monitor_state.h"
 #include "platform/comm/comm_backend.h"
 #include "serial/line_settings.h"
+#include "serial/port_open_failure.h"
+#include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
 
 namespace {
@@ -25,26 +28,6 @@ std::string devicePathFor(const std::string& name) {
   return name.size() >= 5 ? "//./" + name : name;
 }
 
-// Whether an encoded part holds an index of its table, shifted to its place.
-bool partWithinTable(std::int32_t part, int shift, std::size_t entries) {
-  return part >= 0 && (part & ((1 << shift) - 1)) == 0 &&
-         (part >> shift) < static_cast<std::int32_t>(entries);
-}
-
-// Every encoded part names an entry of its table. A text that matched no
-// entry leaves the table's entry count in its part, which would otherwise
-// spill into a neighbouring field once the parts are combined (a data-bits
-// count of 4 reads as 5 data bits and 2 stop bits).
-bool partsWithinTables(int port) {
-  const MonitorState& s = monitorState;
-  return partWithinTable(s.baudPart[port], LineSettingsField::kBaudShift, BaudRateTable.size()) &&
-         partWithinTable(s.dataBitsPart[port], LineSettingsField::kDataBitsShift,
-                         DataBitsTable.size()) &&
-         partWithinTable(s.stopBitsPart[port], LineSettingsField::kStopBitsShift,
-                         StopBitsTable.size()) &&
-         partWithinTable(s.parityPart[port], LineSettingsField::kParityShift, ParityTable.size());
-}
-
 }  // namespace
 
 int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
@@ -62,6 +45,7 @@ int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
   monitorState.portHandle[port] = comm.open(devicePathFor(name));
   const platform::CommHandle handle = monitorState.portHandle[port];
   if (handle == platform::kInvalidCommHandle) return -1;
+  startPortCounters(port, name);
 
   comm.setQueues(handle, kQueueBytes, kQueueBytes);
   comm.purge(handle);  // whatever the driver held before the open is dropped
@@ -88,9 +72,13 @@ int CSetupDlg::readPort(int port, std::uint8_t* buffer) {
   if (!validPort(port) || monitorState.portHandle[port] == platform::kInvalidCommHandle) {
     return -1;
   }
-  const int count =
-      platform::commBackend().read(monitorState.portHandle[port], buffer, kMaxReadBytes);
-  return (count < -1 || count > kMaxReadBytes) ? -1 : count;
+  platform::CommBackend& comm = platform::commBackend();
+  const platform::CommHandle handle = monitorState.portHandle[port];
+  int count = comm.read(handle, buffer, kMaxReadBytes);
+  if (count < -1 || count > kMaxReadBytes) count = -1;
+  if (count > 0) monitorState.portRun[port].bytesReceived += static_cast<std::uint64_t>(count);
+  notePortPresence(port, comm.devicePresent(handle));
+  return count;
 }
 
 int CSetupDlg::closePort(int port) {
@@ -106,14 +94,23 @@ void CSetupDlg::openAllPorts() {
   loadSettings();
   const int portsInUse = monitorState.portBDisabled == 1 ? 1 : kPortCount;
   for (int port = 0; port < portsInUse; ++port) {
-    bool opened = false;
-    if (partsWithinTables(port)) {
+    // A setting that matched no table entry leaves the table's entry count
+    // in its part, which would spill into a neighbouring field once the
+    // parts are combined (a data-bits count of 4 reads as 5 data bits and 2
+    // stop bits): such a port is not opened at all.
+    std::string reason = unusableLineSetting(port, m_settings);
+    if (reason.empty()) {
       const LineSettingsWord word = monitorState.baudPart[port] | monitorState.dataBitsPart[port] |
                                     monitorState.stopBitsPart[port] | monitorState.parityPart[port];
-      opened = openPort(port, word) == 0;
+      if (openPort(port, word) != 0) {
+        reason = deviceOpenFailure(port == 0 ? m_settings.port1 : m_settings.port2);
+      }
     }
-    if (!opened) {
-      ShowMessageBox(GetSafeHwnd(), kOpenFailedText[port], "Error", MB_OK);
+    if (!reason.empty()) {
+      std::fprintf(stderr, "%s: %s\n", kOpenFailedText[port], reason.c_str());
+      ShowMessageBox(GetSafeHwnd(), kOpenFailedText[port], "Error", MB_OK, reason);
+      // The ports opened before this one go out with the process.
+      for (int opened = 0; opened < port; ++opened) printPortStatistics(opened);
       AfxExitProcess(kOpenFailedExitStatus);
     }
   }
@@ -123,6 +120,8 @@ void CSetupDlg::openAllPorts() {
 void CSetupDlg::closeAllPorts() {
   // Every open port is closed, whatever portBDisabled says now: the Disable
   // box acts at once, and a port must never stay held after a disconnect.
+  // What each port received is told while its device is still open.
+  printOpenPortStatistics();
   for (int port = 0; port < kPortCount; ++port) {
     if (monitorState.portHandle[port] != platform::kInvalidCommHandle) closePort(port);
   }

@@ -1,6 +1,7 @@
 // The settings as text values of one registry key, each written with a
 // fixed data length, and their numbers in the process-wide state.
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -163,7 +164,9 @@ void CSetupDlg::saveSettings() {
   if (keyOpen) registry.closeKey(key);
   encodeLineSettings();
   if (failure != RegistryStatus::Ok) {
-    ShowMessageBox(GetSafeHwnd(), "Can not Save Setup", "Error", MB_OK, saveFailureDetail(failure));
+    const std::string detail = saveFailureDetail(failure);
+    std::fprintf(stderr, "Can not Save Setup: %s\n", detail.c_str());
+    ShowMessageBox(GetSafeHwnd(), "Can not Save Setup", "Error", MB_OK, detail);
   }
 }
 

@@ -5,7 +5,9 @@
 #include "platform/framework/cdc.h"
 #include "platform/framework/ddx.h"
 #include "res/dialog_templates.h"
+#include "res/resource.h"
 #include "res/setup_dialog_ids.h"
+#include "res/string_table.h"
 #include "setup/memory_size_rule.h"
 
 CSetupDlg::CSetupDlg(CWnd* parent) : CDialog(setupDialogTemplate(), parent) {}
@@ -41,7 +43,7 @@ BOOL CSetupDlg::OnInitDialog() {
 }
 
 void CSetupDlg::OnOK() {
-  if (!acceptTypedMemorySize()) return;
+  if (!acceptTypedMemorySize() || !acceptPortNames()) return;
   saveSettings();
   if (monitorState.memSizeMB != monitorState.memSizeMBLoaded) confirmMemorySizeChange();
   monitorState.timerRestartPending = 1;
@@ -55,6 +57,33 @@ bool CSetupDlg::acceptTypedMemorySize() {
   MessageBox("Memory size must be 1 to 32 MB", "Warnning", MB_OK | MB_ICONEXCLAMATION);
   GotoDlgCtrl(field);
   return false;
+}
+
+bool CSetupDlg::acceptPortNames() {
+  // The stored name keeps this many characters: "ttyUSB100" would come back
+  // as "ttyUSB10".
+  constexpr std::size_t kStoredNameChars = 8;
+  struct PortField {
+    int id;
+    const char* label;
+  };
+  for (const PortField port : {PortField{IDC_PORT1, "PORT A"}, PortField{IDC_PORT2, "PORT B"}}) {
+    CDlgItem* field = GetDlgItem(port.id);
+    if (field == nullptr) continue;
+    const std::string name = field->GetWindowText();
+    if (name.size() <= kStoredNameChars) continue;
+    const std::string limit = std::to_string(kStoredNameChars);
+    MessageBox(std::string(port.label) + ": the port name \"" + name + "\" is longer than " +
+                   limit + " characters. Only " + limit +
+                   " are stored, which would name another device. To use a longer device path, "
+                   "make a symbolic link with a short name in "
+                   "~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ name) and "
+                   "enter that name.",
+               loadSystemString(AFX_IDS_APP_TITLE), MB_OK | MB_ICONEXCLAMATION);
+    GotoDlgCtrl(field);
+    return false;
+  }
+  return true;
 }
 
 void CSetupDlg::confirmMemorySizeChange() {

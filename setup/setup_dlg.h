@@ -59,6 +59,9 @@ class CSetupDlg : public CDialog {
   // Refuses a typed memory size the capture store cannot hold, telling the
   // user and putting the focus on the field; true when the size is usable.
   bool acceptTypedMemorySize();
+  // Refuses a port name longer than the settings store keeps, which would
+  // come back cut short as the name of another device; true when both fit.
+  bool acceptPortNames();
   // Replaces the capture buffer with one of the size just saved, when the
   // user confirms.
   void confirmMemorySizeChange();

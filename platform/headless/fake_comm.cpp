@@ -43,8 +43,18 @@ std::string FakeComm::pathOf(platform::CommHandle handle) const {
 platform::CommHandle FakeComm::open(const std::string& path) {
   openRequests_.push_back(path);
   Device* found = device(path);
+  lastFailureReason_.clear();
   // Unknown, refused, or held already: exclusive like a real port.
-  if (found == nullptr || found->refuseOpen || found->handle != platform::kInvalidCommHandle) {
+  if (found == nullptr) {
+    lastFailureReason_ = "there is no device \"" + path + "\"";
+    return platform::kInvalidCommHandle;
+  }
+  if (found->handle != platform::kInvalidCommHandle) {
+    lastFailureReason_ = "\"" + path + "\" is held already";
+    return platform::kInvalidCommHandle;
+  }
+  if (found->refuseOpen) {
+    lastFailureReason_ = found->failureReason;
     return platform::kInvalidCommHandle;
   }
   found->handle = nextHandle_++;
@@ -84,7 +94,12 @@ std::optional<platform::LineState> FakeComm::lineState(platform::CommHandle hand
 
 bool FakeComm::setLineState(platform::CommHandle handle, const platform::LineState& state) {
   Device* found = device(pathOf(handle));
-  if (found == nullptr || found->rejectLineState) return false;
+  lastFailureReason_.clear();
+  if (found == nullptr) return false;
+  if (found->rejectLineState) {
+    lastFailureReason_ = found->failureReason;
+    return false;
+  }
   found->appliedState = state;
   found->state = state;
   return true;
@@ -117,6 +132,26 @@ bool FakeComm::close(platform::CommHandle handle) {
   ++found->closes;
   closedPaths_.push_back(path);
   return true;
+}
+
+const FakeComm::Device* FakeComm::openDevice(platform::CommHandle handle) const {
+  const auto found = devices_.find(pathOf(handle));
+  return found != devices_.end() ? &found->second : nullptr;
+}
+
+std::string FakeComm::deviceDescription(platform::CommHandle handle) const {
+  const Device* found = openDevice(handle);
+  return found != nullptr ? found->description : std::string();
+}
+
+platform::LineErrorCounts FakeComm::lineErrors(platform::CommHandle handle) {
+  const Device* found = openDevice(handle);
+  return found != nullptr ? found->lineErrors : platform::LineErrorCounts{};
+}
+
+bool FakeComm::devicePresent(platform::CommHandle handle) const {
+  const Device* found = openDevice(handle);
+  return found != nullptr && found->present;
 }
 
 }  // namespace headless

@@ -29,6 +29,11 @@ class FakeComm final : public platform::CommBackend {
     bool readsReturnAtOnce = false;
     int opens = 0;
     int closes = 0;
+    // Why a refused open or a rejected line state failed, as the backend says.
+    std::string failureReason;
+    std::string description;  // what the name stands for, such as "/dev/ttyUSB0"
+    platform::LineErrorCounts lineErrors;
+    bool present = true;  // false while the device is away
   };
 
   // Adds a device (or resets it) that opens successfully.
@@ -60,6 +65,10 @@ class FakeComm final : public platform::CommBackend {
   bool setLineState(platform::CommHandle handle, const platform::LineState& state) override;
   int read(platform::CommHandle handle, std::uint8_t* buffer, int maxBytes) override;
   bool close(platform::CommHandle handle) override;
+  std::string lastFailureReason() const override { return lastFailureReason_; }
+  std::string deviceDescription(platform::CommHandle handle) const override;
+  platform::LineErrorCounts lineErrors(platform::CommHandle handle) override;
+  bool devicePresent(platform::CommHandle handle) const override;
 
  private:
   struct ScriptItem {
@@ -68,12 +77,14 @@ class FakeComm final : public platform::CommBackend {
   };
 
   std::string pathOf(platform::CommHandle handle) const;
+  const Device* openDevice(platform::CommHandle handle) const;
 
   std::map<std::string, Device> devices_;
   std::map<std::string, std::deque<ScriptItem>> scripts_;
   std::vector<std::string> openRequests_;
   std::vector<std::string> closedPaths_;
   std::vector<int> readSizes_;
+  std::string lastFailureReason_;
   platform::CommHandle nextHandle_ = 100;
 };
 

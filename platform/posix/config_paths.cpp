@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace platform::posix {
 namespace {
@@ -33,7 +34,13 @@ std::string korvaneConfigDir() {
 
 std::string hiveFilePath() {
   std::string path = environment("KORVANE_REGISTRY");
-  if (!path.empty()) return path;
+  if (!path.empty()) {
+    // Taken against the folder current at start: the file dialogs change
+    // the current folder later, and the settings must not move with it.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+  }
   return korvaneConfigDir() + "/registry.reg";
 }
 

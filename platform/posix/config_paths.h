@@ -8,7 +8,8 @@ namespace platform::posix {
 // $XDG_CONFIG_HOME/korvane, or ~/.config/korvane when that is unset.
 std::string korvaneConfigDir();
 
-// $KORVANE_REGISTRY when set, else registry.reg in the config folder.
+// $KORVANE_REGISTRY when set (a relative path taken against the current
+// folder, so call it once at start), else registry.reg in the config folder.
 std::string hiveFilePath();
 
 // The folder of symbolic links that name serial devices: ports/NAME.

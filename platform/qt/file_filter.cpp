@@ -52,4 +52,9 @@ std::string qtFileFilter(const std::string& frameworkFilter) {
   return result;
 }
 
+std::string qtPatternFilter(const std::string& name) {
+  if (name.find_first_of("*?") == std::string::npos) return {};
+  return patternList(name);
+}
+
 }  // namespace platform::qt

@@ -11,4 +11,9 @@ namespace platform::qt {
 // original platform, becomes "*" (on this one it would need a dot).
 std::string qtFileFilter(const std::string& frameworkFilter);
 
+// The filter a name stands for when it holds a wildcard ('*' or '?'), such as
+// the initial name "*.kvn": its patterns in the same form ("*.kvn"). Empty
+// for a plain name, which names a file.
+std::string qtPatternFilter(const std::string& name);
+
 }  // namespace platform::qt

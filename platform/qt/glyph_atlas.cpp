@@ -20,6 +20,8 @@ constexpr qreal kGlyphLeft = 0.1;  // centres the 7.8 px advance in the cell
 constexpr qreal kBaseline = 14.0;  // ascent 12 and descent 3 centred in 18
 constexpr int kBoldWeight = 700;
 
+}  // namespace
+
 QFont displayFont(const LogFont& logFont) {
   QFont font(QStringLiteral("DejaVu Sans Mono"));
   font.setStyleHint(QFont::Monospace);
@@ -33,8 +35,6 @@ QFont displayFont(const LogFont& logFont) {
   font.setItalic(logFont.italic != 0);
   return font;
 }
-
-}  // namespace
 
 GlyphAtlas::GlyphAtlas(const LogFont& font, COLORREF color)
     : image_(kCellWidth * 256, kCellHeight, QImage::Format_RGB32) {

@@ -3,6 +3,7 @@
 // of the default device context, so that drawing text is copying cells.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 
 #include "platform/framework/window_system.h"
@@ -11,6 +12,11 @@ namespace platform::qt {
 
 inline constexpr int kCellWidth = 8;
 inline constexpr int kCellHeight = 18;
+
+// The face the glyphs are drawn in for a font of the framework; every byte's
+// character (code_page_437.h) is one of its own glyphs, none borrowed from a
+// fallback face that would not fit the cell.
+QFont displayFont(const LogFont& font);
 
 class GlyphAtlas {
  public:

@@ -2,20 +2,19 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cwnd.h"
-#include "platform/qt/file_filter.h"
 #include "platform/qt/image_surface.h"
 #include "platform/qt/message_box_style.h"
 #include "platform/qt/qt_dialog.h"
+#include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_frame_window.h"
 #include "platform/qt/qt_view_widget.h"
 
@@ -241,7 +240,17 @@ int QtWindowSystem::messageBox(const MessageBoxRequest& request) {
   QWidget* owner = widget(request.owner);
   QMessageBox box(owner != nullptr ? owner->window() : nullptr);
   box.setWindowTitle(QString::fromStdString(request.caption));
+  // The system's texts are shown as written, never taken for markup.
+  box.setTextFormat(Qt::PlainText);
   box.setText(QString::fromStdString(request.text));
+  if (!request.detail.empty()) {
+    // Why it failed and what to do stands under the text, read without a
+    // further click, which a collapsed details area would ask for.
+    box.setInformativeText(QString::fromStdString(request.detail));
+    if (auto* detail = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+      detail->setTextFormat(Qt::PlainText);
+    }
+  }
   const BoxLayout layout = boxLayoutForStyle(request.style);
   box.setIcon(qtIcon(layout.icon));
   QPushButton* ok = box.addButton(QMessageBox::Ok);
@@ -280,26 +289,7 @@ bool QtWindowSystem::runFileDialog(FileDialogRequest& request) {
       }
     }
   }
-  QFileDialog dialog(owner != nullptr ? owner->window() : nullptr);
-  dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setDirectory(QString::fromStdString(std::filesystem::current_path().string()));
-  const std::string filter = qtFileFilter(request.filter);
-  if (!filter.empty()) dialog.setNameFilter(QString::fromStdString(filter));
-  if (!request.defaultExtension.empty()) {
-    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
-  }
-  if (!request.initialFileName.empty()) {
-    dialog.selectFile(QString::fromStdString(request.initialFileName));
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  const std::filesystem::path chosen =
-      std::filesystem::absolute(dialog.selectedFiles().first().toStdString());
-  std::error_code error;
-  std::filesystem::current_path(chosen.parent_path(), error);
-  request.chosenPath = chosen.string();
-  return true;
+  return runQtFileDialog(request, owner);
 }
 
 int QtWindowSystem::runMessageLoop() {

@@ -150,6 +150,23 @@ TEST_F(MonitorShellTest, ConnectionCommandsReachTheView) {
   EXPECT_EQ(monitorState.connected, 0);
 }
 
+TEST_F(MonitorShellTest, EndingWhileConnectedTellsWhatEachPortReceived) {
+  comm.device("COM3")->description = "/dev/ttyUSB0";
+  comm.device("COM3")->lineErrors.framing = 2;
+  start();
+  command(ID_CONNECT);
+  comm.queueBytes("COM3", std::vector<std::uint8_t>(1500, 'a'));
+  comm.queueBytes("COM4", {'b'});
+  ws.advance(10);
+  ASSERT_EQ(monitorState.connected, 1);
+  testing::internal::CaptureStderr();
+  app->ExitInstance();  // the message loop has ended: the window was closed
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "PORT A COM3 -> /dev/ttyUSB0: 1,500 bytes, ? parity, 2 framing, ? overrun errors\n"
+            "PORT B COM4: 1 bytes, ? parity, ? framing, ? overrun errors\n");
+  EXPECT_EQ(comm.device("COM3")->closes, 0) << "the ports go with the process";
+}
+
 TEST_F(MonitorShellTest, FileCommandsAreTheViewsAndNoOtherTargetsOnTheWay) {
   start();
   for (UINT id : {ID_READ_FILE, ID_SAVE_FILE, ID_CONNECT, ID_DISCONNECT, ID_RESTART_CAPTURE}) {

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+
+#if !defined(_WIN32)
+#include <sys/mount.h>
+#include <sys/resource.h>
+#endif
 
 #include "tests/files/capture_file_fixture.h"
 
@@ -68,6 +74,113 @@ TEST_F(SaveFileTest, AWriteThatDoesNotReachTheDiskIsReported) {
     EXPECT_EQ(monitorState.redrawPending, 1);
   }
 }
+
+TEST_F(SaveFileTest, FileErrorsSayWhyInTheDetailAndOnStandardError) {
+  start();
+  appendRecords(3);
+  struct Case {
+    UINT command;
+    std::string path;
+    const char* text;
+    const char* told;  // the text as it starts the line on standard error
+    const char* reason;
+  };
+  const Case cases[] = {
+    {ID_READ_FILE, folder.file("missing.kvn"), "Can not Open file", "Can not Open file",
+     "No such file or directory"},
+    {ID_READ_FILE, folder.path(), "Can not Open file", "Can not Open file", "Is a directory"},
+    {ID_SAVE_FILE, folder.file("none/x.kvn"), "Can not Open ", "Can not Open",
+     "No such file or directory"},
+#if !defined(_WIN32)
+    {ID_READ_FILE, "/proc/self/mem", "Can not Read file", "Can not Read file",
+     "Input/output error"},
+    {ID_SAVE_FILE, folder.path(), "Can not Open ", "Can not Open", "Is a directory"},
+#endif
+  };
+  for (const Case& c : cases) {
+    ws.reset();
+    choose(c.path);
+    testing::internal::CaptureStderr();
+    command(c.command);
+    const std::string told = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(ws.messageBoxes().size(), 1u) << c.path;
+    EXPECT_EQ(ws.messageBoxes()[0].text, c.text);
+    EXPECT_EQ(ws.messageBoxes()[0].caption, "Error");
+    EXPECT_EQ(ws.messageBoxes()[0].style, MB_OK);
+    EXPECT_EQ(ws.messageBoxes()[0].detail, c.path + ": " + c.reason);
+    EXPECT_EQ(told, std::string(c.told) + ": " + c.path + ": " + c.reason + "\n");
+  }
+}
+
+#if !defined(_WIN32)
+// A file-size limit makes every write past it fail with "File too large",
+// as a full disk would with "No space left on device".
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limited = old_;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(SaveFileTest, ASaveThatFailsPartWayLeavesTheFileAsItWas) {
+  start();
+  appendRecords(4000);
+  ASSERT_GT(storeBytes().size(), 20000u);
+  const Bytes old = fullRecords(40);
+  const std::string existing = folder.write("old.kvn", old);
+  const std::string created = folder.file("new.kvn");
+  for (const std::string& path : {existing, created}) {
+    ws.reset();
+    {
+      // Room for a few buffers' worth of records, not for all of them.
+      FileSizeLimit limit(old.size() + 10000);
+      saveTo(path);
+    }
+    ASSERT_EQ(ws.messageBoxes().size(), 1u) << path;
+    EXPECT_EQ(ws.messageBoxes()[0].text, "Can not Write file");
+    EXPECT_EQ(ws.messageBoxes()[0].detail, path + ": File too large");
+  }
+  EXPECT_EQ(FileFolder::read(existing), old) << "cut back to its old length, no broken tail";
+  EXPECT_FALSE(std::filesystem::exists(created)) << "a file the save created goes again";
+}
+
+TEST_F(SaveFileTest, ASaveOntoAFullDiskLeavesTheFileAsItWas) {
+  const std::string disk = folder.file("disk");
+  std::filesystem::create_directory(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "no small disk to fill: mounting is not permitted here";
+  }
+  struct Unmount {
+    std::string at;
+    // Detached: the file dialog made a folder on it current.
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{disk};
+  start();
+  appendRecords(4000);
+  const Bytes old = fullRecords(40);
+  const std::string path = folder.write("disk/old.kvn", old);
+  saveTo(path);
+  ASSERT_EQ(ws.messageBoxes().size(), 1u);
+  EXPECT_EQ(ws.messageBoxes()[0].text, "Can not Write file");
+  EXPECT_EQ(ws.messageBoxes()[0].detail, path + ": No space left on device");
+  EXPECT_EQ(FileFolder::read(path), old);
+}
+
+#endif  // !_WIN32
 
 TEST_F(SaveFileTest, SavingWhileConnectedLeavesTheCaptureRunning) {
   start();

@@ -155,4 +155,14 @@ TEST_F(HiveFileRegistryTest, TheFileLocationFollowsTheEnvironment) {
   setenv("HOME", home.c_str(), 1);
 }
 
+TEST_F(HiveFileRegistryTest, ARelativeSettingsFileIsTakenAgainstTheFolderCurrentAtStart) {
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  setenv("KORVANE_REGISTRY", "settings/monitor.reg", 1);
+  const std::string path = platform::posix::hiveFilePath();
+  unsetenv("KORVANE_REGISTRY");
+  std::filesystem::current_path(before);
+  EXPECT_EQ(path, folder / "settings/monitor.reg");
+}
+
 }  // namespace

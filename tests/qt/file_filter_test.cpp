@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 using platform::qt::qtFileFilter;
+using platform::qt::qtPatternFilter;
 
 TEST(FileFilter, PairsBecomeDescriptionsWithTrimmedPatternsInParentheses) {
   // The capture file dialogs' own filter, blanks and all.
@@ -20,4 +21,18 @@ TEST(FileFilter, StopsAtTheFirstEmptyFieldAndSkipsEntriesWithoutPatterns) {
   EXPECT_EQ(qtFileFilter("A|*.a||B|*.b||"), "A (*.a)");
   EXPECT_EQ(qtFileFilter("None| |A|*.a||"), "A (*.a)");
   EXPECT_EQ(qtFileFilter("Dangling description"), "");
+}
+
+TEST(FileFilter, ANameWithAWildcardStandsForTheFilterOfItsPatterns) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"*.kvn", "*.kvn"},
+      {" *.kvn ", "*.kvn"},
+      {"*.*", "*"},
+      {"run?.log", "run?.log"},
+      {"*.kvn;*.log", "*.kvn *.log"},
+      {"capture.kvn", ""},
+      {"", ""},
+      {"*", "*"},
+  };
+  for (const auto& [name, filter] : cases) EXPECT_EQ(qtPatternFilter(name), filter) << name;
 }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QRawFont>
 #include <array>
 
+#include "platform/qt/code_page_437.h"
 #include "platform/qt/glyph_atlas.h"
 #include "qt_test_support.h"
 
@@ -136,6 +138,26 @@ TEST_F(ImageSurfaceTest, ControlBytesAndHighBytesDrawDistinctGlyphs) {
   for (std::size_t i = 0; i < cells.size(); ++i) {
     for (std::size_t j = i + 1; j < cells.size(); ++j) {
       EXPECT_NE(cells[i], cells[j]) << "bytes " << int(bytes[i]) << " and " << int(bytes[j]);
+    }
+  }
+}
+
+TEST_F(ImageSurfaceTest, EveryBytesCharacterIsAGlyphOfTheDisplayFaceInEveryStyle) {
+  // A character the face lacks would be drawn from a fallback face, or as the
+  // missing-glyph box, neither made for the cell.
+  for (const int weight : {400, 700}) {
+    for (const BYTE italic : {BYTE{0}, BYTE{1}}) {
+      platform::LogFont style = font;
+      style.weight = weight;
+      style.italic = italic;
+      const QRawFont face = QRawFont::fromFont(platform::qt::displayFont(style));
+      ASSERT_EQ(face.familyName(), QString("DejaVu Sans Mono")) << weight << " " << int(italic);
+      for (int byte = 0; byte < 256; ++byte) {
+        if (byte == ' ') continue;  // the one cell meant to stay blank
+        const char32_t character = platform::qt::glyphCodePoint(static_cast<std::uint8_t>(byte));
+        EXPECT_TRUE(face.supportsCharacter(character))
+            << "byte " << byte << " weight " << weight << " italic " << int(italic);
+      }
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -18,22 +19,9 @@
 using qt_test::FrameAndView;
 using qt_test::qtSystem;
 using qt_test::RecordingWnd;
+using qt_test::whenModalOpens;
 
 namespace {
-
-// Acts on the next modal window as soon as it is up.
-template <class Window>
-void whenModalOpens(std::function<void(Window&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*window);
-    }
-  });
-  poll->start(5);
-}
 
 QAbstractButton* buttonWithRole(QMessageBox& box, QMessageBox::ButtonRole role) {
   for (QAbstractButton* button : box.buttons()) {
@@ -152,6 +140,36 @@ TEST_F(QtModalTest, MessageBoxStylesGiveTheirIconsButtonsAndResults) {
 
   EXPECT_EQ(answerBox(nullptr, 49, QMessageBox::AcceptRole).first, IDOK);
   EXPECT_EQ(answerBox(nullptr, 49, QMessageBox::InvalidRole).first, IDCANCEL);
+
+  // The detail stands under the unchanged text, in view without a further
+  // click, shown as written even where it looks like markup.
+  const std::string detail = "COM3 (/dev/ttyS2) is held by <b>process 4711</b>.\nClose it.";
+  BoxSeen detailed;
+  QString informative;
+  QString collapsed = "unset";
+  Qt::TextFormat formats[2] = {Qt::RichText, Qt::RichText};
+  whenModalOpens<QMessageBox>([&](QMessageBox& box) {
+    detailed = {box.text(), box.windowTitle(), box.icon(), static_cast<int>(box.buttons().size()),
+                box.parentWidget()};
+    informative = box.informativeText();
+    collapsed = box.detailedText();
+    formats[0] = box.textFormat();
+    if (auto* label = box.findChild<QLabel*>("qt_msgbox_informativelabel")) {
+      formats[1] = label->textFormat();
+    }
+    box.accept();
+  });
+  platform::MessageBoxRequest request{windows.view.m_hWnd, "Can not Open ", "Error", MB_ICONHAND,
+                                      detail};
+  EXPECT_EQ(qtSystem().messageBox(request), IDOK);
+  EXPECT_EQ(detailed.text, QString("Can not Open "));
+  EXPECT_EQ(detailed.caption, QString("Error"));
+  EXPECT_EQ(detailed.icon, QMessageBox::Critical);
+  EXPECT_EQ(detailed.buttons, 1) << "no details button to press";
+  EXPECT_EQ(informative, QString::fromStdString(detail));
+  EXPECT_EQ(collapsed, QString());
+  EXPECT_EQ(formats[0], Qt::PlainText);
+  EXPECT_EQ(formats[1], Qt::PlainText);
 }
 
 class FileDialogTest : public QtModalTest {
@@ -194,8 +212,10 @@ TEST_F(FileDialogTest, AChosenFileGivesItsFullPathAndItsFolderBecomesCurrent) {
   ASSERT_TRUE(qtSystem().runFileDialog(save));
   EXPECT_EQ(save.chosenPath, (folder / "new.log").string());
   EXPECT_EQ(std::filesystem::current_path(), folder);
-  EXPECT_EQ(filters, (QStringList{"(*.kvn) (*.log)", "(*.*) (*)"}));
+  // The initial name's pattern stands in front of the written entries.
+  EXPECT_EQ(filters, (QStringList{"*.kvn", "(*.kvn) (*.log)", "(*.*) (*)"}));
   EXPECT_TRUE(options.testFlag(QFileDialog::DontConfirmOverwrite));
+  EXPECT_TRUE(options.testFlag(QFileDialog::DontUseNativeDialog));
   EXPECT_EQ(mode, QFileDialog::AcceptSave);
 }
 

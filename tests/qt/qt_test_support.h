@@ -2,7 +2,9 @@
 // handlers record what reaches them.
 #pragma once
 
+#include <QApplication>
 #include <QImage>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -70,6 +72,20 @@ struct FrameAndView {
   RecordingWnd view;
   FrameAndView();
 };
+
+// Acts on the next modal window of the type as soon as it is up.
+template <class Window>
+void whenModalOpens(std::function<void(Window&)> act) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      act(*window);
+    }
+  });
+  poll->start(5);
+}
 
 // Pixels of an image as RGB triples, for messages.
 std::string colourAt(const QImage& image, int x, int y);

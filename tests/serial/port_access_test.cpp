@@ -166,8 +166,11 @@ TEST_F(PortAccessTest, WithPortBDisabledOnlyPortAIsOpened) {
 
 TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailureStatus) {
   comm.device("COM4")->refuseOpen = true;
+  comm.device("COM4")->failureReason = "/dev/ttyUSB1 is held by process 4242 (picocom)";
   CSetupDlg dlg;
+  testing::internal::CaptureStderr();
   const auto status = openAllPortsExitStatus(dlg);
+  const std::string told = testing::internal::GetCapturedStderr();
   ASSERT_TRUE(status.has_value());
   EXPECT_NE(*status, 0) << "a failed open is never reported as success";
   ASSERT_EQ(boxes().size(), 1u);
@@ -175,6 +178,11 @@ TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailure
   EXPECT_EQ(boxes()[0].caption, "Error");
   EXPECT_EQ(boxes()[0].style, MB_OK);
   EXPECT_EQ(boxes()[0].owner, platform::kNoWindow);
+  EXPECT_EQ(boxes()[0].detail, "/dev/ttyUSB1 is held by process 4242 (picocom)");
+  EXPECT_EQ(told,
+            "Can not Open PORT B: /dev/ttyUSB1 is held by process 4242 (picocom)\n"
+            "PORT A COM3: 0 bytes, ? parity, ? framing, ? overrun errors\n")
+      << "the reason, then the line of the port that did open";
   EXPECT_EQ(monitorState.connected, 0);
   EXPECT_TRUE(comm.isOpen("COM3")) << "port A is left to the end of the process";
 
@@ -198,7 +206,17 @@ TEST_F(PortAccessTest, ASettingThatMatchesNoTableEntryFailsThatPortsOpen) {
   };
   const Case cases[] = {
       {"DataBit2", "9"}, {"StopBit2", "1.5"}, {"BaudRate2", "115201"}, {"Parity2", "even"}};
-  for (const Case& c : cases) {
+  const std::string reasons[] = {
+      "data bits \"9\" is not one of the values this port can be set to (5, 6, 7, 8); "
+      "choose one in Setup",
+      "stop bits \"1.5\" is not one of the values this port can be set to (1, 2); "
+      "choose one in Setup",
+      "baud rate \"115201\" is not one of the rates this port can be set to (110 ... 256000); "
+      "choose one in Setup",
+      "parity \"even\" is not one of the values this port can be set to "
+      "(NONE, EVEN, ODD, MARK, SPACE); choose one in Setup"};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
     resetProcessState();
     headless::system().reset();
     registry.reset();
@@ -210,6 +228,7 @@ TEST_F(PortAccessTest, ASettingThatMatchesNoTableEntryFailsThatPortsOpen) {
     EXPECT_TRUE(openAllPortsExitStatus(dlg).has_value()) << c.value;
     ASSERT_EQ(boxes().size(), 1u) << c.value;
     EXPECT_EQ(boxes()[0].text, "Can not Open PORT B") << c.value;
+    EXPECT_EQ(boxes()[0].detail, reasons[i]) << c.value;
     EXPECT_EQ(comm.openRequests(), std::vector<std::string>{"COM3"})
         << c.value << ": port B's device is never opened";
     EXPECT_EQ(monitorState.connected, 0);

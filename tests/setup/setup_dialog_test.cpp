@@ -252,6 +252,61 @@ TEST_F(SetupDialogTest, AMemorySizeTheStoreCannotHoldIsRefusedBeforeAnythingIsSt
   }
 }
 
+TEST_F(SetupDialogTest, APortNameLongerThanEightCharactersIsRefusedAndNothingIsStored) {
+  struct Case {
+    int field;
+    const char* typed;
+    const char* refusal;  // empty: accepted as before
+  };
+  const Case cases[] = {
+      {IDC_PORT1, "ttyUSB100",
+       "PORT A: the port name \"ttyUSB100\" is longer than 8 characters. Only 8 are stored, "
+       "which would name another device. To use a longer device path, make a symbolic link "
+       "with a short name in ~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ "
+       "name) and enter that name."},
+      {IDC_PORT2, "usb-FTDI_FT232R",
+       "PORT B: the port name \"usb-FTDI_FT232R\" is longer than 8 characters. Only 8 are "
+       "stored, which would name another device. To use a longer device path, make a symbolic "
+       "link with a short name in ~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ "
+       "name) and enter that name."},
+      {IDC_PORT1, "ttyUSB10", ""},
+  };
+  startView();
+  for (const Case& c : cases) {
+    sys().reset();
+    ASSERT_TRUE(view.CreateNative(platform::WindowKind::View, nullptr, {}));
+    const auto writesBefore = registry.writes().size();
+    monitorState.timerRestartPending = 0;
+    monitorState.redrawPending = 0;
+    bool stayedOpen = false;
+    int focus = 0;
+    runSetup([&](CSetupDlg& dlg, DialogDriver& d) {
+      d.type(c.field, c.typed);
+      d.click(IDOK);
+      stayedOpen = !headless::system().dialogEnded(dlg);
+      focus = d.focusId();
+      if (stayedOpen) d.click(IDCANCEL);
+    });
+    if (*c.refusal == '\0') {
+      EXPECT_FALSE(stayedOpen) << c.typed;
+      EXPECT_TRUE(sys().messageBoxes().empty()) << c.typed;
+      EXPECT_EQ(stored("Port1"), c.typed) << "eight characters are stored whole";
+      EXPECT_EQ(monitorState.timerRestartPending, 1);
+      continue;
+    }
+    EXPECT_TRUE(stayedOpen) << c.typed;
+    EXPECT_EQ(focus, c.field) << c.typed;
+    ASSERT_EQ(sys().messageBoxes().size(), 1u) << c.typed;
+    EXPECT_EQ(sys().messageBoxes()[0].text, c.refusal);
+    EXPECT_EQ(sys().messageBoxes()[0].caption, "KORVANE");
+    EXPECT_EQ(sys().messageBoxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_NE(sys().messageBoxes()[0].owner, platform::kNoWindow) << "owned by the dialog";
+    EXPECT_EQ(registry.writes().size(), writesBefore) << c.typed;
+    EXPECT_EQ(monitorState.timerRestartPending, 0) << c.typed;
+    EXPECT_EQ(monitorState.redrawPending, 0) << c.typed;
+  }
+}
+
 TEST_F(SetupDialogTest, PollingGoesOnWhileTheDialogAndTheSizeQuestionAreOpen) {
   startView();
   connect();

@@ -178,6 +178,62 @@ TEST_F(CaptureEndToEndTest, CaptureBrowseAndCaptureAgain) {
   view.DispatchCommand(ID_DISCONNECT);
 }
 
+// An adapter pulled out and plugged back in, as a pseudo-terminal shows it:
+// the line hangs up, and later the name in the ports folder leads to a new
+// line. The capture goes on without a box, and standard error marks the gap.
+TEST_F(CaptureEndToEndTest, CaptureGoesOnAcrossAHangUpAndANewLineBehindTheSameName) {
+  MonitorState& s = monitorState;
+  const fs::path link = folder / "ports" / "LAB1";
+  fs::create_symlink("/dev/" + lineA.portName, link);
+  storeSetting("Port1", "LAB1");
+  storeSetting("Disable", "1");
+  view.OnInitialUpdate();
+  ASSERT_TRUE(view.DispatchCommand(ID_CONNECT));
+  tick();  // tick 1
+  const auto before = run(40, 0x10);
+  lineA.send(before);
+  tick();  // tick 2
+
+  testing::internal::CaptureStderr();
+  ::close(lineA.master);  // the far end goes away: the port hangs up
+  lineA.master = -1;
+  tick();  // tick 3 finds the device gone
+  EXPECT_EQ(s.connected, 1) << "the port stays connected";
+
+  PseudoTerminal lineC;
+  ASSERT_TRUE(lineC.open());
+  fs::remove(link);
+  fs::create_symlink("/dev/" + lineC.portName, link);
+  // The device is looked for again at most twice a second.
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  tick();  // tick 4 opens the new line
+  const auto after = run(20, 0xE0);
+  lineC.send(after);
+  tick();  // tick 5
+  view.DispatchCommand(ID_DISCONNECT);
+  const std::string told = testing::internal::GetCapturedStderr();
+  lineC.close();
+
+  std::vector<std::uint8_t> captured;
+  for (int i = 0; i < s.recordCount; ++i) {
+    EXPECT_EQ(tag(i), 1);
+    const std::uint8_t* data = RecordIndex[i].record + 10;
+    captured.insert(captured.end(), data, data + length(i));
+  }
+  std::vector<std::uint8_t> sent = before;
+  sent.insert(sent.end(), after.begin(), after.end());
+  EXPECT_EQ(captured, sent) << "every byte before and after the gap, in order";
+  EXPECT_EQ(label(0), "000002: ");
+  EXPECT_EQ(label(s.recordCount - 1), "000005: ");
+  EXPECT_EQ(headless::system().messageBoxes().size(), 0u);
+  EXPECT_NE(told.find("PORT A LAB1 -> /dev/" + lineA.portName + ": device lost at poll 3"),
+            std::string::npos)
+      << told;
+  EXPECT_NE(told.find("device back at poll 4"), std::string::npos) << told;
+  EXPECT_NE(told.find("PORT A LAB1 -> /dev/" + lineC.portName + ": 60 bytes"), std::string::npos)
+      << "the disconnect counts both lines' bytes: " << told;
+}
+
 TEST_F(CaptureEndToEndTest, PortThatCannotBeOpenedEndsTheProcess) {
   storeSetting("Port2", "ttyKV9");
   view.OnInitialUpdate();

@@ -1,0 +1,226 @@
+#include "tools/record/record_options.h"
+
+#include <charconv>
+#include <cstdlib>
+
+#include "serial/line_settings.h"
+
+namespace recorder {
+
+namespace {
+
+template <std::size_t N>
+std::string tableTexts(const std::array<LineSettingEntry, N>& table) {
+  std::string texts;
+  for (const LineSettingEntry& entry : table) {
+    if (!texts.empty()) texts += ' ';
+    texts += entry.text;
+  }
+  return texts;
+}
+
+template <std::size_t N>
+bool inTable(const std::array<LineSettingEntry, N>& table, std::string_view text) {
+  return lineSettingIndex(table, text) < static_cast<int>(N);
+}
+
+std::optional<std::uint64_t> parseUnsigned(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || text.empty()) return {};
+  return value;
+}
+
+std::string upper(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
+
+// A line setting of port A ("1") or port B ("2"), checked against its table.
+std::optional<std::string> lineSetting(std::string_view kind, std::string_view value,
+                                       std::map<std::string, std::string>& settings,
+                                       const std::string& suffix) {
+  if (kind == "baud") {
+    if (!inTable(BaudRateTable, value)) {
+      return "baud rates are " + tableTexts(BaudRateTable) + ", not " + std::string(value);
+    }
+    settings["BaudRate" + suffix] = std::string(value);
+  } else if (kind == "data-bits") {
+    if (!inTable(DataBitsTable, value)) {
+      return "data bits are " + tableTexts(DataBitsTable) + ", not " + std::string(value);
+    }
+    settings["DataBit" + suffix] = std::string(value);
+  } else if (kind == "stop-bits") {
+    if (!inTable(StopBitsTable, value)) {
+      return "stop bits are " + tableTexts(StopBitsTable) + ", not " + std::string(value);
+    }
+    settings["StopBit" + suffix] = std::string(value);
+  } else {
+    const std::string parity = upper(value);
+    if (!inTable(ParityTable, parity)) {
+      return "parities are " + tableTexts(ParityTable) + ", not " + std::string(value);
+    }
+    settings["Parity" + suffix] = parity;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> parseByteCount(std::string_view text) {
+  std::uint64_t multiple = 1;
+  if (!text.empty()) {
+    switch (text.back()) {
+      case 'K':
+      case 'k':
+        multiple = 1ull << 10;
+        break;
+      case 'M':
+        multiple = 1ull << 20;
+        break;
+      case 'G':
+        multiple = 1ull << 30;
+        break;
+      default:
+        break;
+    }
+    if (multiple != 1) text.remove_suffix(1);
+  }
+  const auto value = parseUnsigned(text);
+  if (!value || *value > UINT64_MAX / multiple) return {};
+  return *value * multiple;
+}
+
+RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
+  RecordOptions options;
+  std::vector<std::string> files;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
+      files.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") return RecordHelp{};
+    if (arg == "--version") return RecordVersion{};
+    if (arg == "--append") {
+      options.append = true;
+      continue;
+    }
+    std::string_view name = arg;
+    std::optional<std::string_view> value;
+    if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    }
+    static constexpr std::string_view kValued[] = {
+        "--port-a",      "--port-b",      "--baud",        "--baud-a",
+        "--baud-b",      "--data-bits-a", "--data-bits-b", "--stop-bits-a",
+        "--stop-bits-b", "--parity-a",    "--parity-b",    "--poll-ms",
+        "--seconds",     "--max-bytes",   "--store-mb",    "--recycle-at"};
+    bool known = false;
+    for (std::string_view valued : kValued) known = known || name == valued;
+    if (!known) return RecordUsageError{"unknown option " + std::string(arg)};
+    if (!value) {
+      if (i + 1 >= args.size()) return RecordUsageError{std::string(name) + " needs a value"};
+      value = args[++i];
+    }
+    const std::string text(*value);
+
+    if (name == "--port-a" || name == "--port-b") {
+      const bool portB = name == "--port-b";
+      if (portB && text == "off") {
+        options.settings["Disable"] = "1";
+        continue;
+      }
+      // The settings file keeps 8 bytes of a name; the device path rule
+      // takes names of up to 11 characters.
+      if (text.empty() || text.size() > 11) {
+        return RecordUsageError{std::string(name) + " takes a port name of 1 to 11 characters"};
+      }
+      options.settings[portB ? "Port2" : "Port1"] = text;
+      if (portB) options.settings["Disable"] = "0";
+    } else if (name == "--baud") {
+      for (const char* suffix : {"1", "2"}) {
+        if (auto error = lineSetting("baud", text, options.settings, suffix)) {
+          return RecordUsageError{*error};
+        }
+      }
+    } else if (name.starts_with("--baud-") || name.starts_with("--data-bits-") ||
+               name.starts_with("--stop-bits-") || name.starts_with("--parity-")) {
+      const std::string_view kind = name.substr(2, name.size() - 4);
+      const std::string suffix = name.back() == 'a' ? "1" : "2";
+      if (auto error = lineSetting(kind, text, options.settings, suffix)) {
+        return RecordUsageError{*error};
+      }
+    } else if (name == "--poll-ms") {
+      const auto ms = parseUnsigned(text);
+      if (!ms || *ms < 1 || *ms > 999) {
+        return RecordUsageError{"--poll-ms takes 1 to 999 milliseconds, not " + text};
+      }
+      options.settings["POLLTIME"] = std::to_string(*ms);
+    } else if (name == "--seconds") {
+      char* end = nullptr;
+      const double seconds = std::strtod(text.c_str(), &end);
+      if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0)) {
+        return RecordUsageError{"--seconds takes a positive number, not " + text};
+      }
+      options.seconds = seconds;
+    } else if (name == "--max-bytes") {
+      const auto bytes = parseByteCount(text);
+      if (!bytes || *bytes == 0) {
+        return RecordUsageError{"--max-bytes takes a size such as 500M or 2G, not " + text};
+      }
+      options.maxBytes = bytes;
+    } else if (name == "--store-mb") {
+      const auto mb = parseUnsigned(text);
+      if (!mb || *mb < 1 || *mb > 32) return RecordUsageError{"--store-mb takes 1 to 32"};
+      options.storeMB = static_cast<int>(*mb);
+    } else if (name == "--recycle-at") {
+      const auto bytes = parseByteCount(text);
+      if (!bytes || *bytes == 0) return RecordUsageError{"--recycle-at takes a size in bytes"};
+      options.recycleAtBytes = bytes;
+    }
+  }
+  if (files.size() != 1) {
+    return RecordUsageError{files.empty() ? "no capture file named" : "one capture file only"};
+  }
+  options.file = files.front();
+  options.settings["MEMSIZE"] = std::to_string(options.storeMB);
+  return options;
+}
+
+std::string recordUsageText() {
+  return "Usage: korvane-record [OPTION]... FILE\n"
+         "Capture the monitor's ports into the capture file FILE until stopped\n"
+         "(Ctrl+C or SIGTERM), --seconds or --max-bytes. Settings, port names and the\n"
+         "file format are the monitor's; the options below replace a setting for this\n"
+         "run only. Records are written as they arrive and flushed every second.\n"
+         "\n"
+         "  --port-a NAME          port A's device (a port name as in Setup)\n"
+         "  --port-b NAME|off      port B's device, or off to capture port A alone\n"
+         "  --baud N               both ports' baud rate\n"
+         "  --baud-a N, --baud-b N\n"
+         "  --data-bits-a N, --data-bits-b N        5 6 7 8\n"
+         "  --stop-bits-a N, --stop-bits-b N        1 2\n"
+         "  --parity-a P, --parity-b P              NONE EVEN ODD MARK SPACE\n"
+         "  --poll-ms N            polling period in ms (1 to 999)\n"
+         "  --seconds N            stop after N seconds\n"
+         "  --max-bytes N          stop before the file grows past N bytes (K, M, G)\n"
+         "  --append               add to an existing capture file (it must end on a\n"
+         "                         whole record); without it FILE must not exist\n"
+         "  --help, --version\n"
+         "\n"
+         "At the end a summary per port goes to standard output. Exit status: 0 the\n"
+         "capture ended as asked; 1 a port, the file or a write failed (the file then\n"
+         "ends on its last whole record); 2 a usage error.\n";
+}
+
+}  // namespace recorder

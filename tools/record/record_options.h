@@ -1,0 +1,47 @@
+// The command line of korvane-record.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace recorder {
+
+inline constexpr int kDefaultStoreMB = 32;
+
+struct RecordOptions {
+  std::string file;
+  bool append = false;
+  // Settings values replaced for this run, by value name ("Port1", "BaudRate2",
+  // "POLLTIME", "Disable", ...), already checked against their tables.
+  std::map<std::string, std::string> settings;
+  std::optional<double> seconds;
+  std::optional<std::uint64_t> maxBytes;
+  // The capture store between two writes. Small sizes recycle it often,
+  // which is how a short run goes through many recycles.
+  int storeMB = kDefaultStoreMB;
+  // The store is recycled once it holds this many bytes (default: all but
+  // the last MiB, or half of a 1 MiB store).
+  std::optional<std::uint64_t> recycleAtBytes;
+};
+
+struct RecordHelp {};
+struct RecordVersion {};
+struct RecordUsageError {
+  std::string message;
+};
+
+using RecordParse = std::variant<RecordOptions, RecordHelp, RecordVersion, RecordUsageError>;
+
+RecordParse parseRecordOptions(const std::vector<std::string_view>& args);
+
+// "512", "64K", "10M", "2G": bytes, with binary multiples.
+std::optional<std::uint64_t> parseByteCount(std::string_view text);
+
+std::string recordUsageText();
+
+}  // namespace recorder

@@ -1,0 +1,191 @@
+#include "tools/record/record_session.h"
+
+#include <time.h>
+
+#include <cerrno>
+
+#include "capture/capture_store.h"
+#include "capture/monitor_state.h"
+#include "capture/poll_cycle.h"
+#include "serial/port_statistics.h"
+#include "setup/setup_dlg.h"
+
+namespace recorder {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The most one read can add to the store: 256 bytes as 16 records of 26.
+constexpr std::size_t kOneReadStoreBytes = 16 * (16 + 10);
+constexpr std::int32_t kOneReadSlots = 16;
+// The index is recycled well before its last slot, like the buffer.
+constexpr std::int32_t kRecycleAtSlots = kRecordIndexSlots - kRecordIndexSlots / 8;
+
+std::size_t storeUsedBytes() {
+  return static_cast<std::size_t>(monitorState.writePos - monitorState.bufferStart);
+}
+
+// The poll cycle's outside world in the recorder: the setup object reads the
+// ports; a read that might not fit in the store waits for the next tick (its
+// bytes stay queued in the port), so nothing is ever refused by the store.
+class RecorderPollHost final : public PollCycleHost {
+ public:
+  RecorderPollHost(CSetupDlg& setup, std::array<PortTally, 2>& ports)
+      : setup_(setup), ports_(ports) {}
+
+  int readPort(int port, std::uint8_t* buffer) override {
+    const MonitorState& s = monitorState;
+    if (captureBufferBytes() - storeUsedBytes() < kOneReadStoreBytes ||
+        kRecordIndexSlots - s.recordCount < kOneReadSlots) {
+      return 0;
+    }
+    // The port statistics count what arrived and see the device come and go.
+    const int result = setup_.readPort(port, buffer);
+    if (result < 0) ++ports_[static_cast<std::size_t>(port)].failedReads;
+    return result;
+  }
+  void redrawCapture() override {}
+  void stopOnFullStore() override { refused_ = true; }
+  bool refused() const { return refused_; }
+
+ private:
+  CSetupDlg& setup_;
+  std::array<PortTally, 2>& ports_;
+  bool refused_ = false;
+};
+
+void sleepUntil(Clock::time_point deadline) {
+  const auto sinceEpoch = deadline.time_since_epoch();
+  timespec at{};
+  at.tv_sec =
+      static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count());
+  at.tv_nsec = static_cast<long>((sinceEpoch - std::chrono::seconds(at.tv_sec)).count());
+  // A signal ends the sleep early (EINTR), so a stop is served at once.
+  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+}
+
+}  // namespace
+
+bool endedAsAsked(SessionEnd end) {
+  return end == SessionEnd::Signal || end == SessionEnd::Seconds || end == SessionEnd::MaxBytes;
+}
+
+const char* endName(SessionEnd end) {
+  switch (end) {
+    case SessionEnd::Signal:
+      return "signal";
+    case SessionEnd::Seconds:
+      return "seconds";
+    case SessionEnd::MaxBytes:
+      return "max-bytes";
+    case SessionEnd::WriteFailed:
+      return "write-failed";
+    case SessionEnd::StoreRefused:
+      return "store-full";
+  }
+  return "";
+}
+
+SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
+                         std::FILE* messages) {
+  MonitorState& s = monitorState;
+  SessionResult result;
+  result.portsInUse = s.portBDisabled != 0 ? 1 : 2;
+  for (int port = 0; port < 2; ++port) {
+    result.ports[static_cast<std::size_t>(port)].letter = static_cast<char>('A' + port);
+  }
+  RecorderPollHost host(setup, result.ports);
+
+  const std::size_t storeBytes = captureBufferBytes();
+  const std::size_t lastMiB =
+      storeBytes > kBytesPerMiB ? storeBytes - kBytesPerMiB : storeBytes / 2;
+  const std::uint64_t recycleAt = options.recycleAtBytes.value_or(lastMiB);
+
+  const auto period = std::chrono::milliseconds(s.pollTimeMs > 0 ? s.pollTimeMs : 1);
+  const Clock::time_point start = Clock::now();
+  Clock::time_point deadline = start;
+  const std::uint8_t* writtenUpTo = s.bufferStart;
+
+  auto fail = [&](SessionEnd end, const std::string& what) {
+    std::fprintf(messages,
+                 "korvane-record: %s: %s; the file ends on its last whole record at byte %llu\n",
+                 options.file.c_str(), what.c_str(), static_cast<unsigned long long>(file.bytes()));
+    result.end = end;
+  };
+
+  for (;;) {
+    const Clock::time_point now = Clock::now();
+    const bool timeUp =
+        options.seconds && std::chrono::duration<double>(now - start).count() >= *options.seconds;
+    const bool last = stopRequested != 0 || timeUp;
+
+    pollConnectedPorts(host);
+    ++result.ticks;
+    if (host.refused()) {
+      fail(SessionEnd::StoreRefused, "the capture store refused records");
+      break;
+    }
+
+    // The tick's records, cut to whole records within the size limit.
+    std::size_t newBytes = static_cast<std::size_t>(s.writePos - writtenUpTo);
+    const std::uint64_t room =
+        options.maxBytes ? (*options.maxBytes > file.bytes() ? *options.maxBytes - file.bytes() : 0)
+                         : UINT64_MAX;
+    std::uint64_t records = 0;
+    const std::size_t fitting = wholeRecordsWithin(writtenUpTo, newBytes, room, &records);
+    const bool limitReached = fitting < newBytes;
+    newBytes = fitting;
+    if (newBytes > 0) {
+      if (const std::string error = file.write(writtenUpTo, newBytes); !error.empty()) {
+        fail(SessionEnd::WriteFailed, "writing failed: " + error);
+        break;
+      }
+      result.recordsWritten += records;
+      writtenUpTo += newBytes;
+    }
+
+    if (storeUsedBytes() >= recycleAt || s.recordCount >= kRecycleAtSlots) {
+      recycleCaptureStore();
+      writtenUpTo = s.bufferStart;
+      ++result.recycles;
+    }
+
+    const bool ending = last || limitReached;
+    if (const std::string error = file.syncIfDue(Clock::now(), ending); !error.empty()) {
+      fail(SessionEnd::WriteFailed, "flushing to disk failed: " + error);
+      break;
+    }
+    if (ending) {
+      result.end = limitReached ? SessionEnd::MaxBytes
+                   : timeUp     ? SessionEnd::Seconds
+                                : SessionEnd::Signal;
+      break;
+    }
+
+    deadline += period;
+    const Clock::time_point after = Clock::now();
+    // After a stall (a suspended machine) the ticks go on from now rather
+    // than running the missed ones back to back.
+    if (after > deadline + period) deadline = after;
+    if (options.seconds) {
+      const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
+                                                std::chrono::duration<double>(*options.seconds));
+      if (end < deadline) deadline = end;
+    }
+    sleepUntil(deadline);
+  }
+
+  // Taken while the ports are still open: the line errors are the driver's.
+  for (int port = 0; port < result.portsInUse; ++port) {
+    if (auto statistics = openPortStatistics(port)) {
+      result.ports[static_cast<std::size_t>(port)].statistics = std::move(*statistics);
+    }
+  }
+  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return result;
+}
+
+}  // namespace recorder

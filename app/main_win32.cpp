@@ -13,9 +13,12 @@
 #include "platform/win32/win32_window_system.h"
 #include "res/resource.h"
 #include "res/string_table.h"
-#include "res/system_resources.h"
 
 namespace {
+
+// The capture-file type's icon among the program's own icons
+// (packaging/windows/korvane.rc.in): the second.
+constexpr int kDocumentIconIndex = 1;
 
 // Field index of the document template string, which separates its fields
 // by '\n'.
@@ -37,9 +40,7 @@ void registerCaptureFileType() {
   type.extension = templateField(templateString, CSingleDocTemplate::filterExt);
   type.typeId = templateField(templateString, CSingleDocTemplate::regFileTypeId);
   type.typeName = templateField(templateString, CSingleDocTemplate::regFileTypeName);
-  for (const auto& image : systemResources().loadIcon(IDR_KORVANTYPE)) {
-    type.icon.push_back({image.width, image.height, image.argb});
-  }
+  type.iconIndex = kDocumentIconIndex;
   const std::string failure = platform::win32::registerDocumentType(type);
   if (!failure.empty()) {
     ShowMessageBox(platform::kNoWindow,

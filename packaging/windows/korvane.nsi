@@ -49,7 +49,7 @@ Section "KORVANE" SecProgram
   ; itself registers them again for the user at each start.
   WriteRegStr HKLM "Software\Classes\.kvn" "" "${TYPE_ID}"
   WriteRegStr HKLM "Software\Classes\${TYPE_ID}" "" "KORVAN Document"
-  WriteRegStr HKLM "Software\Classes\${TYPE_ID}\DefaultIcon" "" "$INSTDIR\korvane.exe,0"
+  WriteRegStr HKLM "Software\Classes\${TYPE_ID}\DefaultIcon" "" "$INSTDIR\korvane.exe,1"
   WriteRegStr HKLM "Software\Classes\${TYPE_ID}\shell\open\command" "" '"$INSTDIR\korvane.exe" "%1"'
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"

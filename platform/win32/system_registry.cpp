@@ -6,7 +6,6 @@
 #endif
 #include <windows.h>
 
-
 namespace platform::win32 {
 namespace {
 

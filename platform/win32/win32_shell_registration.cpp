@@ -7,20 +7,9 @@
 // clang-format on
 
 #include <cstdio>
-#include <fstream>
 
 namespace platform::win32 {
 namespace {
-
-void putWord(std::vector<std::uint8_t>& bytes, unsigned value) {
-  bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  bytes.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void putDword(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-  putWord(bytes, value & 0xFFFF);
-  putWord(bytes, value >> 16);
-}
 
 std::string systemError(LONG code) {
   char text[256] = {};
@@ -53,68 +42,7 @@ std::string programPath() {
   return std::string(path, length);
 }
 
-// Where the type's icon file lives: the user's own, writable without rights.
-std::string iconFilePath(const std::string& typeId) {
-  char folder[MAX_PATH] = {};
-  if (FAILED(
-          SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder))) {
-    return {};
-  }
-  std::string directory = std::string(folder) + "\\KORVANE";
-  CreateDirectoryA(directory.c_str(), nullptr);
-  return directory + "\\" + typeId + ".ico";
-}
-
 }  // namespace
-
-std::vector<std::uint8_t> iconFileBytes(const std::vector<NativeIcon>& images) {
-  std::vector<std::uint8_t> bytes;
-  putWord(bytes, 0);
-  putWord(bytes, 1);  // an icon
-  putWord(bytes, static_cast<unsigned>(images.size()));
-  std::vector<std::vector<std::uint8_t>> bodies;
-  for (const auto& image : images) {
-    std::vector<std::uint8_t> body;
-    const auto width = static_cast<std::uint32_t>(image.width);
-    const auto height = static_cast<std::uint32_t>(image.height);
-    // BITMAPINFOHEADER; the height counts the colour and the mask image.
-    putDword(body, 40);
-    putDword(body, width);
-    putDword(body, height * 2);
-    putWord(body, 1);
-    putWord(body, 32);
-    for (int i = 0; i < 6; ++i) putDword(body, 0);
-    for (std::uint32_t row = height; row-- > 0;) {  // bottom row first
-      for (std::uint32_t x = 0; x < width; ++x) putDword(body, image.argb[row * width + x]);
-    }
-    const std::uint32_t maskStride = ((width + 31) / 32) * 4;
-    for (std::uint32_t row = height; row-- > 0;) {
-      std::vector<std::uint8_t> mask(maskStride, 0);
-      for (std::uint32_t x = 0; x < width; ++x) {
-        // Set bits are transparent.
-        if ((image.argb[row * width + x] >> 24) == 0) {
-          mask[x / 8] = static_cast<std::uint8_t>(mask[x / 8] | (0x80 >> (x % 8)));
-        }
-      }
-      body.insert(body.end(), mask.begin(), mask.end());
-    }
-    bodies.push_back(std::move(body));
-  }
-  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    bytes.push_back(static_cast<std::uint8_t>(images[i].width >= 256 ? 0 : images[i].width));
-    bytes.push_back(static_cast<std::uint8_t>(images[i].height >= 256 ? 0 : images[i].height));
-    bytes.push_back(0);  // no palette
-    bytes.push_back(0);
-    putWord(bytes, 1);
-    putWord(bytes, 32);
-    putDword(bytes, static_cast<std::uint32_t>(bodies[i].size()));
-    putDword(bytes, offset);
-    offset += static_cast<std::uint32_t>(bodies[i].size());
-  }
-  for (const auto& body : bodies) bytes.insert(bytes.end(), body.begin(), body.end());
-  return bytes;
-}
 
 std::string openCommandFor(const std::string& path) { return "\"" + path + "\" \"%1\""; }
 
@@ -127,16 +55,9 @@ std::string registerDocumentType(const DocumentType& type) {
   if (failure.empty()) {
     failure = setClassValue(type.typeId + "\\shell\\open\\command", openCommandFor(program));
   }
-  if (failure.empty() && !type.icon.empty()) {
-    const std::string iconPath = iconFilePath(type.typeId);
-    const auto bytes = iconFileBytes(type.icon);
-    std::ofstream file(iconPath, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    // Without its own icon file the type shows the program's icon.
+  if (failure.empty()) {
     failure = setClassValue(type.typeId + "\\DefaultIcon",
-                            !iconPath.empty() && file ? iconPath : program + ",0");
+                            program + "," + std::to_string(type.iconIndex));
   }
   if (failure.empty()) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
   return failure;

@@ -4,8 +4,7 @@
 // the file filter and the capture-file type.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "platform/headless/fake_comm.h"
 #include "platform/headless/memory_registry.h"
 #include "platform/registry/registry_backend.h"
+#include "platform/win32/icon_file.h"
 #include "platform/win32/win32_common_dialogs.h"
 #include "platform/win32/win32_shell_registration.h"
 #include "platform/win32/win32_window_system.h"
@@ -370,24 +370,45 @@ TEST(Win32FileFilter, BecomesNulSeparatedPairsEndingInTwoNuls) {
 TEST(Win32DocumentType, OpensWithTheProgramAndShowsItsIcon) {
   const std::string extension = ".kvntest";
   const std::string typeId = "KORVANE.TestDocument";
-  platform::win32::DocumentType type{extension, typeId, "Test Document", {}};
-  for (const auto& image : systemResources().loadIcon(IDR_KORVANTYPE)) {
-    type.icon.push_back({image.width, image.height, image.argb});
-  }
-  ASSERT_EQ(platform::win32::registerDocumentType(type), "");
+  ASSERT_EQ(platform::win32::registerDocumentType({extension, typeId, "Test Document", 1}), "");
   EXPECT_EQ(probe::userClassValue(extension), typeId);
   EXPECT_EQ(probe::userClassValue(typeId), "Test Document");
   const std::string command = probe::userClassValue(typeId + "\\shell\\open\\command");
   EXPECT_NE(command.find(".exe\" \"%1\""), std::string::npos) << command;
-  const std::string iconPath = probe::userClassValue(typeId + "\\DefaultIcon");
-  std::ifstream icon(iconPath, std::ios::binary);
-  char header[6] = {};
-  icon.read(header, sizeof header);
-  EXPECT_EQ(std::string(header, 6), std::string("\0\0\1\0\2\0", 6)) << iconPath;
-  icon.close();
-  std::remove(iconPath.c_str());
+  const std::string icon = probe::userClassValue(typeId + "\\DefaultIcon");
+  EXPECT_EQ(icon.substr(icon.size() - 6), ".exe,1") << icon;
   probe::deleteUserClass(extension);
   probe::deleteUserClass(typeId);
+}
+
+// The icon file holds each image with its header, colours and mask.
+TEST(Win32IconFile, HoldsEveryImageWithItsMask) {
+  std::vector<platform::win32::NativeIcon> images;
+  for (const auto& image : systemResources().loadIcon(IDR_KORVANTYPE)) {
+    images.push_back({image.width, image.height, image.argb});
+  }
+  ASSERT_EQ(images.size(), 2u);
+  const std::vector<std::uint8_t> bytes = platform::win32::iconFileBytes(images);
+  auto word = [&](std::size_t at) { return bytes[at] | (bytes[at + 1] << 8); };
+  auto dword = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(word(at)) | (static_cast<std::uint32_t>(word(at + 2)) << 16);
+  };
+  EXPECT_EQ(word(0), 0);
+  EXPECT_EQ(word(2), 1);
+  EXPECT_EQ(word(4), 2);
+  std::size_t expectedOffset = 6 + 16 * images.size();
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const std::size_t entry = 6 + 16 * i;
+    const auto width = static_cast<std::uint32_t>(images[i].width);
+    const std::uint32_t size = 40 + width * width * 4 + width * ((width + 31) / 32) * 4;
+    EXPECT_EQ(bytes[entry], width);
+    EXPECT_EQ(word(entry + 6), 32);
+    EXPECT_EQ(dword(entry + 8), size);
+    EXPECT_EQ(dword(entry + 12), expectedOffset);
+    EXPECT_EQ(dword(expectedOffset + 8), width * 2);  // colour and mask images
+    expectedOffset += size;
+  }
+  EXPECT_EQ(bytes.size(), expectedOffset);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ import random
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import tty
 
@@ -120,6 +121,10 @@ def main():
             wait_for(lambda: opened_by_another(path, slave), "the program never opened " + path)
         # Connect drops what the driver queued before it; let it finish.
         time.sleep(0.5)
+        for _, slave, path, _ in lines:
+            speeds = termios.tcgetattr(slave)[4:6]
+            if speeds != [termios.B115200, termios.B115200]:
+                fail("%s runs at %s, not 115200 baud" % (path, speeds))
 
         generator = random.Random(7)
         sent = {1: bytes(generator.randrange(256) for _ in range(5000)),

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the monitor with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test.
+# UndefinedBehaviorSanitizer, and runs every test; then cross-builds the
+# Windows program and runs its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,4 +18,10 @@ scripts/fuzz.sh 15
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-ctest --test-dir "$build_dir" --output-on-failure -LE soak -j 2 --timeout 300
+linux_status=0
+ctest --test-dir "$build_dir" --output-on-failure -LE soak -j 2 --timeout 300 || linux_status=$?
+
+scripts/build-windows.sh
+windows_status=0
+ctest --preset windows || windows_status=$?
+exit $((linux_status != 0 ? linux_status : windows_status))

@@ -93,6 +93,8 @@ std::string saveFailureDetail(RegistryStatus status) {
   const std::string key =
       std::string(platform::registryRootName(kSettingsRoot)) + "\\" + kSettingsKeyPath;
   if (status == RegistryStatus::AccessDenied) {
+    const std::string reason = platform::registryBackend().refusedChangeReason();
+    if (!reason.empty()) return reason;
     return "This user may not change the settings key " + key +
            ": saving the settings needs administrator rights. Start the monitor as "
            "administrator, then save again.";

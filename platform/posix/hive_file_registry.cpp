@@ -89,6 +89,12 @@ bool HiveFileRegistry::writable() const {
   return stat(folder.c_str(), &info) != 0 || access(folder.c_str(), W_OK) == 0;
 }
 
+std::string HiveFileRegistry::refusedChangeReason() const {
+  return "The settings file " + path_ +
+         " (or its folder) may not be written by this user. Make it writable (chmod u+w), "
+         "or name a writable file in KORVANE_REGISTRY, then save again.";
+}
+
 RegistryKey HiveFileRegistry::remember(const std::string& fullPath, bool readOnly) {
   const RegistryKey key = nextKey_++;
   openKeys_[key] = fullPath;

@@ -28,6 +28,7 @@ class HiveFileRegistry final : public RegistryBackend {
   RegistryStatus setStringValue(RegistryKey key, const std::string& name, const std::uint8_t* data,
                                 std::uint32_t dataLength) override;
   void closeKey(RegistryKey key) override;
+  std::string refusedChangeReason() const override;
 
   const std::string& path() const { return path_; }
   // Where the copy of an unparsable file went, when one was made.

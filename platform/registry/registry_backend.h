@@ -54,6 +54,10 @@ class RegistryBackend {
                                         const std::uint8_t* data, std::uint32_t dataLength) = 0;
 
   virtual void closeKey(RegistryKey key) = 0;
+
+  // Why changes are refused (AccessDenied), in words a user can act on, where
+  // the backend knows better than "the key needs administrator rights".
+  virtual std::string refusedChangeReason() const { return {}; }
 };
 
 // The backend in use; installed at start-up or by a test fixture.

@@ -71,8 +71,12 @@ std::string_view hintFor(DWORD error) {
   }
 }
 
-std::string failureReason(const std::string& what, const std::string& path, DWORD error) {
-  std::string reason = what + " " + portName(path) + ": " + systemText(error);
+// "COM10 (//./COM10): <the system's text> (error N). <what to do>"
+std::string failureReason(const std::string& path, DWORD error) {
+  const std::string name = portName(path);
+  std::string reason = name;
+  if (name != path) reason.append(" (").append(path).append(")");
+  reason.append(": ").append(systemText(error));
   const std::string_view hint = hintFor(error);
   if (!hint.empty()) reason.append(" ").append(hint);
   return reason;
@@ -90,6 +94,8 @@ bool deviceGone(DWORD error) {
     case ERROR_OPERATION_ABORTED:
     case ERROR_FILE_NOT_FOUND:
     case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_READY:  // a line hung up at its far end, as Wine reports it
+    case ERROR_DEV_NOT_EXIST:
       return true;
     default:
       return false;
@@ -146,7 +152,7 @@ const SerialDevices::Device* SerialDevices::find(CommHandle handle) const {
 CommHandle SerialDevices::open(const std::string& path) {
   const HANDLE handle = openDevice(path);
   if (handle == INVALID_HANDLE_VALUE) {
-    lastFailureReason_ = failureReason("Could not open", path, GetLastError());
+    lastFailureReason_ = failureReason(path, GetLastError());
     return kInvalidCommHandle;
   }
   // Only a communications device answers GetCommState; anything else (a
@@ -156,8 +162,8 @@ CommHandle SerialDevices::open(const std::string& path) {
   if (!GetCommState(handle, &dcb)) {
     const DWORD error = GetLastError();
     CloseHandle(handle);
-    lastFailureReason_ = failureReason("Could not open", path,
-                                       error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
+    lastFailureReason_ =
+        failureReason(path, error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
     return kInvalidCommHandle;
   }
   const CommHandle id = nextHandle_++;
@@ -212,7 +218,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   Device* device = find(handle);
   if (device == nullptr || !valid(device->handle)) return false;
   if (!applyLineState(win32Handle(device->handle), state)) {
-    lastFailureReason_ = failureReason("Could not set the line of", device->path, GetLastError());
+    lastFailureReason_ = failureReason(device->path, GetLastError());
     return false;
   }
   device->lineState = state;
@@ -220,16 +226,20 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   return true;
 }
 
+void SerialDevices::markGone(Device& device) {
+  // The handle of a device that went away is of no more use; closing it
+  // also keeps it from refusing the reopen.
+  CloseHandle(win32Handle(device.handle));
+  device.handle = nullptr;
+  device.present = false;
+  device.lastReopen = Clock::now();
+}
+
 long long SerialDevices::pollStatus(Device& device) {
   DWORD errors = 0;
   COMSTAT status{};
   if (!ClearCommError(win32Handle(device.handle), &errors, &status)) {
-    if (deviceGone(GetLastError())) {
-      CloseHandle(win32Handle(device.handle));
-      device.handle = nullptr;
-      device.present = false;
-      device.lastReopen = Clock::now();
-    }
+    if (deviceGone(GetLastError())) markGone(device);
     return -1;
   }
   // Each flag says the error happened at least once since the last query.
@@ -274,12 +284,7 @@ int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
   if (wanted == 0) return 0;
   DWORD received = 0;
   if (!ReadFile(win32Handle(device->handle), buffer, wanted, &received, nullptr)) {
-    if (deviceGone(GetLastError())) {
-      CloseHandle(win32Handle(device->handle));
-      device->handle = nullptr;
-      device->present = false;
-      device->lastReopen = Clock::now();
-    }
+    if (deviceGone(GetLastError())) markGone(*device);
     return -1;
   }
   return static_cast<int>(received);

@@ -52,6 +52,7 @@ class SerialDevices final : public CommBackend {
   // Asks the driver for its queue and error flags; counts the errors.
   // Returns the bytes queued, or -1 when the device went away.
   long long pollStatus(Device& device);
+  void markGone(Device& device);
   void tryReopen(Device& device);
 
   std::map<CommHandle, Device> devices_;

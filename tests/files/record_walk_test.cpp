@@ -4,6 +4,7 @@
 
 #include "capture/capture_files.h"
 #include "tests/files/capture_file_fixture.h"
+#include "tests/support/special_files.h"
 
 namespace {
 
@@ -120,11 +121,12 @@ TEST_F(FillStoreTest, AFileCutShortInARecordKeepsTheRecordsBeforeIt) {
 }
 
 TEST_F(FillStoreTest, AFailedReadIsReportedWithTheRecordsBeforeIt) {
+  SKIP_UNLESS_SYSTEM_HAS(kUnreadableOpenFile);
   allocate(1, 1);
   const Bytes earlier{1, 2, 3};
   appendChunk(0, earlier.data(), 3);
   // Memory of this process at address 0 exists as a file but cannot be read.
-  std::FILE* file = std::fopen("/proc/self/mem", "rb");
+  std::FILE* file = std::fopen(kUnreadableOpenFile, "rb");
   ASSERT_NE(file, nullptr);
   EXPECT_FALSE(fillStoreFromCaptureFile(file));
   std::fclose(file);

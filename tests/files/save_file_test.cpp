@@ -9,6 +9,7 @@
 #endif
 
 #include "tests/files/capture_file_fixture.h"
+#include "tests/support/special_files.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ TEST_F(SaveFileTest, AFileThatCannotBeOpenedIsReportedAndTheRedrawStillComes) {
 }
 
 TEST_F(SaveFileTest, AWriteThatDoesNotReachTheDiskIsReported) {
+  SKIP_UNLESS_SYSTEM_HAS(kFullDevice);
   start();
   // A few records stay in the stream's buffer until the close, which fails;
   // many records fail in the write itself.
@@ -66,7 +68,7 @@ TEST_F(SaveFileTest, AWriteThatDoesNotReachTheDiskIsReported) {
     allocateCaptureStore();
     appendRecords(ticks);
     const std::size_t before = ws.messageBoxes().size();
-    saveTo("/dev/full");
+    saveTo(kFullDevice);
     ASSERT_EQ(ws.messageBoxes().size(), before + 1) << ticks;
     EXPECT_EQ(ws.messageBoxes().back().text, "Can not Write file");
     EXPECT_EQ(ws.messageBoxes().back().caption, "Error");

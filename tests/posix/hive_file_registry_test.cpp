@@ -112,6 +112,16 @@ TEST_F(HiveFileRegistryTest, AReadOnlyFileCannotBeOpenedForFullAccessNorChanged)
   EXPECT_EQ(reg.openKeyFullAccess(RegistryRoot::LocalMachine, kPath, &key),
             RegistryStatus::AccessDenied);
   EXPECT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::AccessDenied);
+
+  // Reading needs no right to change the file.
+  ASSERT_EQ(reg.openKeyForReading(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
+  std::uint8_t buffer[64];
+  std::uint32_t length = sizeof buffer;
+  ASSERT_EQ(reg.queryValue(key, "Port1", buffer, &length), RegistryStatus::Ok);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer), length), std::string("COM5", 5));
+  const std::uint8_t data[] = {'X', 0};
+  EXPECT_EQ(reg.setStringValue(key, "Port1", data, 2), RegistryStatus::AccessDenied);
+  reg.closeKey(key);
   EXPECT_EQ(readWholeFile(file()), before);
 }
 

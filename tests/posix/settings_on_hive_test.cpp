@@ -133,8 +133,9 @@ TEST_F(SettingsOnHiveTest, AReadOnlyFileGivesItsSettingsAndASaveTellsTheUserWhy)
   dlg.saveSettings();
   ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
   EXPECT_EQ(headless::system().messageBoxes()[0].text, "Can not Save Setup");
-  EXPECT_NE(headless::system().messageBoxes()[0].detail.find("administrator rights"),
-            std::string::npos);
+  EXPECT_NE(headless::system().messageBoxes()[0].detail.find("The settings file " + hiveFile()),
+            std::string::npos)
+      << "the file that refused is named: " << headless::system().messageBoxes()[0].detail;
   EXPECT_EQ(monitorState.pollTimeMs, 20);
   EXPECT_EQ(readWholeFile(hiveFile()), before);
 }

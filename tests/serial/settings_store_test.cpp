@@ -72,10 +72,10 @@ TEST_F(SettingsStoreTest, AKeyThisUserMayOnlyReadGivesItsSettingsAndASaveSaysWhy
   dlg.saveSettings();
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].text, "Can not Save Setup");
-  EXPECT_NE(boxes()[0].detail.find("administrator rights"), std::string::npos)
-      << boxes()[0].detail;
-  EXPECT_NE(boxes()[0].detail.find("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane"),
-            std::string::npos);
+  EXPECT_NE(boxes()[0].detail.find("administrator rights"), std::string::npos) << boxes()[0].detail;
+  EXPECT_NE(
+      boxes()[0].detail.find("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane"),
+      std::string::npos);
 }
 
 TEST_F(SettingsStoreTest, WithoutAKeyCaptureLoadGivesDefaultsAndAnEmptyBuffer) {

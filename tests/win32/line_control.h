@@ -22,7 +22,10 @@ class LineControl {
 
   // Carries out one command of the helper; false when it did not answer.
   bool request(const std::string& command) {
-    const std::string id = std::to_string(++sequence_);
+    // Numbered across the whole run: an answer to an earlier test's request
+    // must not pass for this one's.
+    static int sequence = 0;
+    const std::string id = std::to_string(++sequence);
     const std::filesystem::path written = std::filesystem::path(folder_) / ("writing-" + id);
     std::ofstream(written) << command << "\n";
     std::filesystem::rename(written, std::filesystem::path(folder_) / ("request-" + id));
@@ -47,5 +50,4 @@ class LineControl {
 
  private:
   std::string folder_;
-  int sequence_ = 0;
 };

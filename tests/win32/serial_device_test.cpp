@@ -51,7 +51,10 @@ class Win32SerialTest : public ::testing::Test {
     while (received.size() < count && std::chrono::steady_clock::now() < deadline) {
       std::uint8_t buffer[256];
       const int got = devices.read(handle, buffer, 256);
-      if (got < 0) break;
+      if (got < 0) {
+        ADD_FAILURE() << "a read failed after " << received.size() << " bytes";
+        break;
+      }
       if (got == 0) {
         std::this_thread::sleep_for(5ms);
         continue;
@@ -109,11 +112,19 @@ TEST_F(Win32SerialTest, APacedLineArrivesCompleteAndInOrderThroughALongName) {
 }
 
 TEST_F(Win32SerialTest, APortThatDoesNotExistIsRefusedWithTheReasonAndWhatToDo) {
-  EXPECT_EQ(devices.open("COM9"), kInvalidCommHandle);
-  const std::string reason = devices.lastFailureReason();
-  EXPECT_NE(reason.find("COM9"), std::string::npos) << reason;
-  EXPECT_NE(reason.find("(error 2)"), std::string::npos) << reason;
-  EXPECT_NE(reason.find("Device Manager"), std::string::npos) << reason;
+  const struct {
+    const char* path;
+    const char* opening;
+  } cases[] = {{"COM9", "COM9: "}, {"//./COM11", "COM11 (//./COM11): "}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(devices.open(c.path), kInvalidCommHandle);
+    const std::string reason = devices.lastFailureReason();
+    EXPECT_EQ(reason.rfind(c.opening, 0), 0u) << reason;
+    EXPECT_NE(reason.find("(error 2). There is no such port"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("Device Manager"), std::string::npos) << reason;
+  }
+  openConfigured("COM5");
+  EXPECT_EQ(devices.lastFailureReason(), "") << "a success clears the reason";
 }
 
 TEST_F(Win32SerialTest, AClosedHandleNoLongerReads) {
@@ -123,6 +134,29 @@ TEST_F(Win32SerialTest, AClosedHandleNoLongerReads) {
   EXPECT_EQ(devices.read(handle, buffer, 4), -1);
   EXPECT_FALSE(devices.close(handle));
   handle = kInvalidCommHandle;
+}
+
+// The line's far end closes and its name goes (a USB adapter pulled out),
+// then a new line takes the name: reads fail meanwhile, and the first read
+// half a second later opens the device again with the settings it had.
+TEST_F(Win32SerialTest, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
+  openConfigured("COM5");
+  ASSERT_TRUE(line.send(10, 10, 0));
+  EXPECT_EQ(readUntil(10), LineControl::pattern(10));
+  ASSERT_TRUE(line.request("hangup"));
+  std::uint8_t buffer[256];
+  int result = 0;
+  for (int i = 0; i < 50 && result == 0; ++i) {
+    result = devices.read(handle, buffer, 256);
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(result, -1);
+  EXPECT_FALSE(devices.devicePresent(handle));
+  ASSERT_TRUE(line.request("restore"));
+  ASSERT_TRUE(line.send(20, 20, 0));
+  std::this_thread::sleep_for(600ms);
+  EXPECT_EQ(readUntil(20), LineControl::pattern(20));
+  EXPECT_TRUE(devices.devicePresent(handle));
 }
 
 }  // namespace

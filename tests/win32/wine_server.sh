@@ -12,6 +12,10 @@ case ${1:-} in
     wineserver -k >>"$log" 2>&1
     wineserver -w >>"$log" 2>&1
     wineserver -p >>"$log" 2>&1
+    # The first program in a new session starts Wine's background services,
+    # which keep the output it was given open for as long as the server
+    # lives: started here, they hold the log, not the output of a test.
+    wine wineboot >>"$log" 2>&1
     ;;
   stop)
     wineserver -k >>"$log" 2>&1

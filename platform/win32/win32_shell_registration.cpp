@@ -42,14 +42,16 @@ std::string programPath() {
   return std::string(path, length);
 }
 
-}  // namespace
-
+// The program with the file as its argument.
 std::string openCommandFor(const std::string& path) { return "\"" + path + "\" \"%1\""; }
+
+}  // namespace
 
 std::string registerDocumentType(const DocumentType& type) {
   const std::string program = programPath();
-  if (program.empty())
+  if (program.empty()) {
     return "The program's own path is unknown: " + systemError(static_cast<LONG>(GetLastError()));
+  }
   std::string failure = setClassValue(type.extension, type.typeId);
   if (failure.empty()) failure = setClassValue(type.typeId, type.typeName);
   if (failure.empty()) {

@@ -18,7 +18,4 @@ struct DocumentType {
 // what failed.
 std::string registerDocumentType(const DocumentType& type);
 
-// The open command the type gets: the program with the file as argument.
-std::string openCommandFor(const std::string& programPath);
-
 }  // namespace platform::win32

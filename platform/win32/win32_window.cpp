@@ -270,14 +270,6 @@ void setNativeMenuItemEnabled(NativeWindow frame, unsigned id, bool enabled) {
   EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
 }
 
-int nativeMenuItemEnabled(NativeWindow frame, unsigned id) {
-  HMENU menu = GetMenu(hwndOf(frame));
-  if (menu == nullptr) return -1;
-  const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
-  if (state == static_cast<UINT>(-1)) return -1;
-  return (state & (MF_DISABLED | MF_GRAYED)) == 0 ? 1 : 0;
-}
-
 void setNativeAccelerators(NativeWindow frameWindow, const std::vector<NativeAccel>& table) {
   auto frame = frames.find(hwndOf(frameWindow));
   if (frame == frames.end()) return;

@@ -31,8 +31,6 @@ void invalidateNativeWindow(NativeWindow window);
 // The menu bar, built anew from the items; enabling by command id.
 void setNativeMenu(NativeWindow frame, const std::vector<NativeMenuItem>& bar);
 void setNativeMenuItemEnabled(NativeWindow frame, unsigned id, bool enabled);
-// State of a menu item as the menu shows it: -1 when there is no such item.
-int nativeMenuItemEnabled(NativeWindow frame, unsigned id);
 void setNativeAccelerators(NativeWindow frame, const std::vector<NativeAccel>& table);
 void acceptDroppedFiles(NativeWindow frame, bool accept);
 void setNativeWindowIcon(NativeWindow frame, const std::vector<NativeIcon>& images);

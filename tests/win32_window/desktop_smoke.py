@@ -10,8 +10,10 @@ hold exactly the bytes sent, each under the port it came in on.
   desktop_smoke.py <wine> <korvane.exe> <desktop_driver.exe>
   (WINEPREFIX and DISPLAY set by the caller)
 """
+import fcntl
 import os
 import random
+import struct
 import subprocess
 import sys
 import tempfile
@@ -54,6 +56,11 @@ def opened_by_another(path, own_fd):
         except OSError:
             continue
     return False
+
+
+def unread(fd):
+    """Bytes waiting on the line for its reader."""
+    return struct.unpack("i", fcntl.ioctl(fd, termios.FIONREAD, b"\0\0\0\0"))[0]
 
 
 def wait_for(condition, what):
@@ -132,7 +139,10 @@ def main():
         for port, (master, _, _, _) in zip((1, 2), lines):
             for start in range(0, len(sent[port]), 700):
                 os.write(master, sent[port][start:start + 700])
-        time.sleep(1.5)
+        # The program has read it all when nothing waits on either line; the
+        # poll that read the last bytes stored them before any later command.
+        for _, slave, path, _ in lines:
+            wait_for(lambda: unread(slave) == 0, "the program never read all of " + path)
 
         saved = os.path.join(work, "capture.kvn")
         run_driver("save", TITLE, str(ID_SAVE_FILE), windows_path(saved))

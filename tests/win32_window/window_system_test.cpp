@@ -103,9 +103,16 @@ TEST_F(Win32WindowSystemTest, TheTimerTicksInsideEveryModalLoop) {
          dialog.DoModal();
        },
        IDCANCEL, false},
-      {"file dialog",
+      {"save dialog",
        [] {
          CFileDialog dialog(FALSE, nullptr, capture_files::kInitialFileName, OFN_EXPLORER,
+                            capture_files::kFilter);
+         dialog.DoModal();
+       },
+       IDCANCEL, true},
+      {"open dialog",
+       [] {
+         CFileDialog dialog(TRUE, nullptr, capture_files::kInitialFileName, OFN_EXPLORER,
                             capture_files::kFilter);
          dialog.DoModal();
        },

@@ -10,6 +10,9 @@ packages=(
   xvfb xauth x11-utils procps python3 shared-mime-info desktop-file-utils
   # The Windows build: the mingw-w64 cross compiler, and Wine to run its tests.
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  # The Windows program's desktop tests and screenshot (Wine's own fonts,
+  # xwd) and its installer.
+  fonts-wine x11-apps nsis
 )
 
 missing=()

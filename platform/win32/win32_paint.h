@@ -1,0 +1,27 @@
+// GDI drawing on a window's client area: inside a paint message through
+// BeginPaint, at any other time through GetDC. Bytes are drawn as code page
+// 437 glyphs, one 8-pixel cell each, whatever fonts the machine has.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/native_window.h"
+
+namespace platform::win32 {
+
+// An open drawing context; 0 when the window cannot be drawn on.
+using NativeDrawContext = std::uintptr_t;
+
+NativeDrawContext beginNativeDraw(NativeWindow window, bool paintMessage);
+void endNativeDraw(NativeDrawContext context);
+
+// colour is a COLORREF (0x00BBGGRR).
+void nativeFillRect(NativeDrawContext context, const NativeRect& rect, std::uint32_t colour);
+void nativeTextOut(NativeDrawContext context, int x, int y, std::uint32_t colour,
+                   const NativeFont& font, const std::uint8_t* bytes, int count);
+
+// One character cell, the same as the Linux program's.
+inline constexpr int kCellWidthPx = 8;
+inline constexpr int kCellHeightPx = 18;
+
+}  // namespace platform::win32

@@ -1,0 +1,514 @@
+#include "platform/win32/win32_window_system.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/framework/cdialog.h"
+#include "platform/framework/cmenu.h"
+#include "platform/framework/cwinapp.h"
+#include "platform/framework/cwnd.h"
+#include "platform/win32/win32_common_dialogs.h"
+#include "platform/win32/win32_dialog.h"
+#include "platform/win32/win32_paint.h"
+#include "platform/win32/win32_window.h"
+
+namespace platform::win32 {
+namespace {
+
+// A window of the size the framework gives a view that has no frame.
+constexpr int kDefaultViewWidth = 704;
+constexpr int kDefaultViewHeight = 441;
+
+// Drawing on a window that has no client-area drawing of its own (a frame,
+// a dialog, a window already gone) draws nothing.
+class NoSurface final : public DrawSurface {
+ public:
+  explicit NoSurface(CRect client) : client_(client) {}
+  CRect clientRect() const override { return client_; }
+  void fillSolidRect(const CRect&, COLORREF) override {}
+  void textOut(int, int, COLORREF, const LogFont&, const BYTE*, int) override {}
+
+ private:
+  CRect client_;
+};
+
+NativeFont nativeFont(const LogFont& font) {
+  return {font.height,         font.width,        font.escapement,    font.orientation,
+          font.weight,         font.italic,       font.underline,     font.strikeOut,
+          font.charSet,        font.outPrecision, font.clipPrecision, font.quality,
+          font.pitchAndFamily, font.faceName};
+}
+
+// A device context's drawing through GDI.
+class GdiSurface final : public DrawSurface {
+ public:
+  GdiSurface(NativeWindow window, DrawKind kind, CRect client)
+      : context_(beginNativeDraw(window, kind == DrawKind::Paint)), client_(client) {}
+  ~GdiSurface() override { endNativeDraw(context_); }
+  GdiSurface(const GdiSurface&) = delete;
+  GdiSurface& operator=(const GdiSurface&) = delete;
+
+  CRect clientRect() const override { return client_; }
+  void fillSolidRect(const CRect& rect, COLORREF color) override {
+    nativeFillRect(context_, {rect.left, rect.top, rect.right, rect.bottom}, color);
+  }
+  void textOut(int x, int y, COLORREF color, const LogFont& font, const BYTE* bytes,
+               int count) override {
+    nativeTextOut(context_, x, y, color, nativeFont(font), bytes, count);
+  }
+
+ private:
+  NativeDrawContext context_;
+  CRect client_;
+};
+
+std::vector<NativeMenuItem> nativeMenu(const CMenu& menu) {
+  std::vector<NativeMenuItem> items;
+  for (int position = 0; position < menu.GetMenuItemCount(); ++position) {
+    const MenuItem* item = menu.ItemAt(position);
+    NativeMenuItem native;
+    native.text = item->text;
+    native.id = item->id;
+    native.separator = item->separator;
+    native.enabled = (item->state & (MF_GRAYED | MF_DISABLED)) == 0;
+    if (item->popup) {
+      native.isPopup = true;
+      native.popup = nativeMenu(*item->popup);
+    }
+    items.push_back(std::move(native));
+  }
+  return items;
+}
+
+NativeIcon nativeIcon(const IconImage& image) { return {image.width, image.height, image.argb}; }
+
+NativeControlKind nativeKind(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::DefPushButton:
+      return NativeControlKind::DefPushButton;
+    case ControlKind::PushButton:
+      return NativeControlKind::PushButton;
+    case ControlKind::GroupBox:
+      return NativeControlKind::GroupBox;
+    case ControlKind::Label:
+      return NativeControlKind::Label;
+    case ControlKind::ComboBox:
+      return NativeControlKind::ComboBox;
+    case ControlKind::AutoCheckBox:
+      return NativeControlKind::CheckBox;
+    case ControlKind::Edit:
+      return NativeControlKind::Edit;
+    case ControlKind::Icon:
+      return NativeControlKind::Icon;
+  }
+  return NativeControlKind::Label;
+}
+
+NativeIcon iconOfApplication(int iconId) {
+  if (const CWinApp* app = AfxGetApp()) {
+    const auto images = app->GetResources().loadIcon(static_cast<UINT>(iconId));
+    if (!images.empty()) return nativeIcon(images.front());  // the largest
+  }
+  return {};
+}
+
+// The dialog as the dialog manager builds it, with each control's colour as
+// the dialog's colouring hook chose it.
+NativeDialog nativeDialog(const CDialog& dialog) {
+  const DialogTemplate& source = dialog.GetTemplate();
+  NativeDialog native{source.caption, source.fontName, source.pointSize, source.cx, source.cy, {}};
+  for (const auto& item : dialog.controls()) {
+    const ControlTemplate& control = item->controlTemplate();
+    NativeControl made;
+    made.id = control.id;
+    made.kind = nativeKind(control.kind);
+    made.caption = control.caption;
+    made.x = control.x;
+    made.y = control.y;
+    made.cx = control.cx;
+    made.cy = control.cy;
+    made.tabStop = control.tabStop;
+    made.border = control.border;
+    made.verticalScroll = control.verticalScroll;
+    made.noPrefix = control.noPrefix;
+    made.centerVertically = control.centerVertically;
+    if (item->textColor()) made.textColour = *item->textColor();
+    if (control.kind == ControlKind::Icon) made.icon = iconOfApplication(control.iconId);
+    native.controls.push_back(std::move(made));
+  }
+  return native;
+}
+
+NativeControlState controlState(const CDlgItem& item) {
+  return {item.GetWindowText(), item.items(),     item.GetCurSel(),
+          item.GetCheck(),      item.textLimit(), item.IsWindowEnabled() != FALSE};
+}
+
+// One running dialog: the user's changes go into the dialog's controls, the
+// program's changes to the controls go onto the screen.
+class DialogBridge final : public NativeDialogEvents, public DialogControlObserver {
+ public:
+  DialogBridge(CDialog& dialog, NativeWindow& native) : dialog_(dialog), native_(native) {}
+  ~DialogBridge() override { dialog_.setControlObserver(nullptr); }
+  DialogBridge(const DialogBridge&) = delete;
+  DialogBridge& operator=(const DialogBridge&) = delete;
+
+  void initDialog(NativeWindow window) override {
+    native_ = window;
+    dialog_.setControlObserver(this);
+    dialog_.DispatchInitDialog();
+  }
+  void clicked(int id) override { dialog_.DispatchClicked(id); }
+  void enter() override { dialog_.DispatchEnter(); }
+  void cancel() override { dialog_.DispatchCancel(); }
+  void textTyped(int id, const std::string& text) override {
+    if (CDlgItem* item = dialog_.GetDlgItem(id)) item->userTypeText(text);
+  }
+  void itemSelected(int id, int index) override {
+    if (CDlgItem* item = dialog_.GetDlgItem(id)) item->userSelectItem(index);
+  }
+  void focused(int id) override {
+    CDlgItem* item = dialog_.GetDlgItem(id);
+    if (item == nullptr || dialog_.focusItem() == item) return;
+    followingUser_ = true;
+    dialog_.setFocusItem(item);
+    followingUser_ = false;
+  }
+
+  void controlChanged(const CDlgItem& item) override {
+    if (native_ == 0 || item.GetDlgCtrlID() < 0) return;
+    applyNativeControlState(native_, item.GetDlgCtrlID(), nativeKind(item.kind()),
+                            controlState(item));
+  }
+  void focusChanged(const CDlgItem& item) override {
+    if (native_ == 0 || followingUser_ || item.GetDlgCtrlID() < 0) return;
+    focusNativeControl(native_, item.GetDlgCtrlID());
+  }
+
+ private:
+  CDialog& dialog_;
+  NativeWindow& native_;
+  bool followingUser_ = false;
+};
+
+}  // namespace
+
+Win32WindowSystem::Win32WindowSystem() { setNativeEvents(this); }
+
+Win32WindowSystem::~Win32WindowSystem() { setNativeEvents(nullptr); }
+
+Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) {
+  auto it = windows_.find(window);
+  return it != windows_.end() ? &it->second : nullptr;
+}
+
+const Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) const {
+  auto it = windows_.find(window);
+  return it != windows_.end() ? &it->second : nullptr;
+}
+
+Win32WindowSystem::Window* Win32WindowSystem::findNative(NativeWindow native) {
+  if (native == 0) return nullptr;
+  for (auto& [handle, entry] : windows_) {
+    if (entry.native == native) return &entry;
+  }
+  return nullptr;
+}
+
+NativeWindow Win32WindowSystem::nativeOf(WindowHandle window) const {
+  const Window* entry = find(window);
+  return entry != nullptr ? entry->native : 0;
+}
+
+NativeWindow Win32WindowSystem::mainFrame() const {
+  for (const auto& [handle, entry] : windows_) {
+    if (entry.kind == WindowKind::Frame && entry.native != 0) return entry.native;
+  }
+  return 0;
+}
+
+WindowHandle Win32WindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHandle parent,
+                                             const CREATESTRUCT& cs) {
+  NativeWindow native = 0;
+  switch (kind) {
+    case WindowKind::Frame:
+      // The size asked for is the whole window, menu bar and borders included.
+      native = createFrameWindow(cs.x, cs.y, cs.cx, cs.cy);
+      if (native == 0) return kNoWindow;
+      break;
+    case WindowKind::View: {
+      const Window* frame = find(parent);
+      const bool inFrame = frame != nullptr && frame->kind == WindowKind::Frame;
+      native = createViewWindow(inFrame ? frame->native : 0,
+                                cs.cx != CW_USEDEFAULT ? cs.cx : kDefaultViewWidth,
+                                cs.cy != CW_USEDEFAULT ? cs.cy : kDefaultViewHeight);
+      if (native == 0) return kNoWindow;
+      break;
+    }
+    case WindowKind::Dialog:
+      break;  // made by the dialog manager when the dialog runs
+  }
+  const WindowHandle handle = nextHandle_++;
+  windows_[handle] = Window{&wnd, kind, native, parent, nullptr};
+  return handle;
+}
+
+void Win32WindowSystem::destroyWindow(WindowHandle window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  const Window entry = it->second;
+  windows_.erase(it);
+  // A view goes with its frame; the frame's own window goes last.
+  if (entry.native != 0 && entry.kind != WindowKind::Dialog) destroyNativeWindow(entry.native);
+}
+
+void Win32WindowSystem::setWindowText(WindowHandle window, const std::string& text) {
+  if (const Window* entry = find(window); entry != nullptr && entry->native != 0) {
+    setNativeWindowText(entry->native, text);
+  }
+}
+
+std::string Win32WindowSystem::windowText(WindowHandle window) const {
+  const Window* entry = find(window);
+  return entry != nullptr && entry->native != 0 ? nativeWindowText(entry->native) : std::string();
+}
+
+CRect Win32WindowSystem::clientRect(WindowHandle window) const {
+  const Window* entry = find(window);
+  if (entry == nullptr || entry->native == 0) return {};
+  const NativeRect rect = nativeClientRect(entry->native);
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void Win32WindowSystem::showWindow(WindowHandle window) {
+  if (const Window* entry = find(window); entry != nullptr && entry->native != 0) {
+    showNativeWindow(entry->native);
+  }
+}
+
+void Win32WindowSystem::invalidate(WindowHandle window) {
+  if (const Window* entry = find(window); entry != nullptr && entry->native != 0) {
+    invalidateNativeWindow(entry->native);
+  }
+}
+
+void Win32WindowSystem::setMenu(WindowHandle frame, CMenu* menu) {
+  Window* entry = find(frame);
+  if (entry == nullptr || entry->kind != WindowKind::Frame) return;
+  entry->menu = menu;
+  setNativeMenu(entry->native, menu != nullptr ? nativeMenu(*menu) : std::vector<NativeMenuItem>{});
+}
+
+void Win32WindowSystem::setAccelerators(WindowHandle frame, const std::vector<ACCEL>& table) {
+  const Window* entry = find(frame);
+  if (entry == nullptr || entry->kind != WindowKind::Frame) return;
+  std::vector<NativeAccel> native;
+  for (const ACCEL& accel : table) {
+    native.push_back({accel.fVirt, static_cast<std::uint16_t>(accel.key),
+                      static_cast<std::uint16_t>(accel.cmd)});
+  }
+  setNativeAccelerators(entry->native, native);
+}
+
+void Win32WindowSystem::dragAcceptFiles(WindowHandle frame, bool accept) {
+  if (const Window* entry = find(frame); entry != nullptr && entry->native != 0) {
+    acceptDroppedFiles(entry->native, accept);
+  }
+}
+
+void Win32WindowSystem::setWindowIcon(WindowHandle frame, const std::vector<IconImage>& images) {
+  const Window* entry = find(frame);
+  if (entry == nullptr || entry->native == 0) return;
+  std::vector<NativeIcon> native;
+  for (const auto& image : images) native.push_back(nativeIcon(image));
+  setNativeWindowIcon(entry->native, native);
+}
+
+bool Win32WindowSystem::setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) {
+  const Window* entry = find(window);
+  return entry != nullptr && entry->native != 0 && setNativeTimer(entry->native, id, periodMs);
+}
+
+bool Win32WindowSystem::killTimer(WindowHandle window, UINT_PTR id) {
+  const Window* entry = find(window);
+  return entry != nullptr && entry->native != 0 && killNativeTimer(entry->native, id);
+}
+
+void Win32WindowSystem::caretChanged(const CaretState& caret) {
+  caret_ = caret;
+  applyNativeCaret({nativeOf(caret.owner), caret.exists, caret.width, caret.height, caret.x,
+                    caret.y, caret.visible(), caret.blinkTimeMs});
+}
+
+DrawSurface& Win32WindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
+  const Window* entry = find(window);
+  if (entry != nullptr && entry->kind == WindowKind::View && entry->native != 0) {
+    openSurfaces_.push_back(std::make_unique<GdiSurface>(entry->native, kind, clientRect(window)));
+  } else {
+    openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
+  }
+  return *openSurfaces_.back();
+}
+
+void Win32WindowSystem::endDraw(DrawSurface& surface) {
+  for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
+    if (it->get() == &surface) {
+      openSurfaces_.erase(it);
+      return;
+    }
+  }
+}
+
+int Win32WindowSystem::messageBox(const MessageBoxRequest& request) {
+  NativeWindow owner = 0;
+  if (const Window* entry = find(request.owner)) {
+    owner = entry->native;
+    // A box belongs to a top-level window: a view's box to its frame.
+    if (entry->kind == WindowKind::View) {
+      if (const Window* frame = find(entry->parent); frame != nullptr && frame->native != 0) {
+        owner = frame->native;
+      }
+    }
+  }
+  return nativeMessageBox(owner, messageBoxText(request.text, request.detail), request.caption,
+                          request.style);
+}
+
+int Win32WindowSystem::runModalDialog(CDialog& dialog) {
+  if (!dialog.CreateNative(WindowKind::Dialog, dialog.GetParentWnd(), CREATESTRUCT{})) return -1;
+  const WindowHandle handle = dialog.m_hWnd;
+  dialog.CreateControls();
+  const NativeDialog native = nativeDialog(dialog);
+  NativeWindow owner = mainFrame();
+  if (const CWnd* parent = dialog.GetParentWnd()) {
+    if (const Window* entry = find(parent->m_hWnd); entry != nullptr && entry->native != 0) {
+      owner = entry->native;
+    }
+  }
+  unsigned long error = 0;
+  int result = -1;
+  if (Window* entry = find(handle)) {
+    // The running dialog's window becomes the handle's native window.
+    DialogBridge bridge(dialog, entry->native);
+    result = runNativeDialog(owner, native, bridge, &error);
+    entry->native = 0;
+  }
+  dialog.DestroyWindow();
+  if (result == -1) {
+    char detail[160];
+    std::snprintf(detail, sizeof detail,
+                  "The system could not make the dialog window (error %lu). Close other "
+                  "programs and try again.",
+                  error);
+    nativeMessageBox(
+        owner, messageBoxText("The dialog \"" + native.caption + "\" cannot be shown.", detail),
+        "KORVANE", 0x10);
+  }
+  return result;
+}
+
+void Win32WindowSystem::endModalDialog(CDialog& dialog, int result) {
+  if (const Window* entry = find(dialog.m_hWnd); entry != nullptr && entry->native != 0) {
+    endNativeDialog(entry->native, result);
+  }
+}
+
+bool Win32WindowSystem::runFileDialog(FileDialogRequest& request) {
+  NativeFileRequest native;
+  native.open = request.open;
+  native.defaultExtension = request.defaultExtension;
+  native.initialFileName = request.initialFileName;
+  native.flags = request.flags;
+  native.filter = request.filter;
+  native.owner = nativeOf(request.owner);
+  if (native.owner == 0) native.owner = mainFrame();
+  if (!runNativeFileDialog(native)) return false;
+  request.chosenPath = native.chosenPath;
+  return true;
+}
+
+int Win32WindowSystem::runMessageLoop() {
+  if (pendingQuit_) {
+    const int code = *pendingQuit_;
+    pendingQuit_.reset();
+    return code;
+  }
+  loopRunning_ = true;
+  const int code = runNativeMessageLoop();
+  loopRunning_ = false;
+  return code;
+}
+
+void Win32WindowSystem::quitMessageLoop(int exitCode) {
+  if (loopRunning_) {
+    quitNativeMessageLoop(exitCode);
+  } else {
+    pendingQuit_ = exitCode;  // asked before the loop runs: it ends at once
+  }
+}
+
+void Win32WindowSystem::exitProcess(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+void Win32WindowSystem::timer(NativeWindow window, std::uintptr_t id) {
+  if (Window* entry = findNative(window)) entry->wnd->DispatchTimer(id);
+}
+
+void Win32WindowSystem::keyDown(NativeWindow window, unsigned key, unsigned repeat,
+                                unsigned flags) {
+  if (Window* entry = findNative(window)) entry->wnd->DispatchKeyDown(key, repeat, flags);
+}
+
+void Win32WindowSystem::paint(NativeWindow window) {
+  if (Window* entry = findNative(window)) entry->wnd->DispatchPaint();
+}
+
+void Win32WindowSystem::command(NativeWindow frame, unsigned id) {
+  if (Window* entry = findNative(frame)) entry->wnd->DispatchCommand(id);
+}
+
+void Win32WindowSystem::refreshMenuStates(const Window& frame) {
+  if (frame.menu == nullptr) return;
+  for (int position = 0; position < frame.menu->GetMenuItemCount(); ++position) {
+    const MenuItem* item = frame.menu->ItemAt(position);
+    const CMenu* popup = item->popup.get();
+    if (popup == nullptr) continue;
+    for (int inner = 0; inner < popup->GetMenuItemCount(); ++inner) {
+      const MenuItem* command = popup->ItemAt(inner);
+      if (command->popup || command->separator) continue;
+      setNativeMenuItemEnabled(frame.native, command->id,
+                               (command->state & (MF_GRAYED | MF_DISABLED)) == 0);
+    }
+  }
+}
+
+void Win32WindowSystem::initMenuPopup(NativeWindow frame, int barIndex, bool systemMenu) {
+  Window* entry = findNative(frame);
+  if (entry == nullptr) return;
+  CMenu* popup =
+      entry->menu != nullptr && barIndex >= 0 ? entry->menu->GetSubMenu(barIndex) : nullptr;
+  entry->wnd->DispatchInitMenuPopup(popup, static_cast<UINT>(barIndex >= 0 ? barIndex : 0),
+                                    systemMenu ? TRUE : FALSE);
+  // The handler may have closed the window.
+  if (Window* still = findNative(frame)) refreshMenuStates(*still);
+}
+
+void Win32WindowSystem::dropFile(NativeWindow frame, const std::string& path) {
+  if (Window* entry = findNative(frame)) entry->wnd->DispatchDropFiles(path);
+}
+
+void Win32WindowSystem::close(NativeWindow frame) {
+  if (Window* entry = findNative(frame)) entry->wnd->DispatchClose();
+}
+
+Win32WindowSystem& installWin32WindowSystem() {
+  // Never destroyed: window objects of static lifetime may still close their
+  // windows while the process ends.
+  static auto* system = new Win32WindowSystem;
+  installWindowSystem(system);
+  return *system;
+}
+
+}  // namespace platform::win32

@@ -102,29 +102,27 @@ RegistryKey HiveFileRegistry::remember(const std::string& fullPath, bool readOnl
   return key;
 }
 
-RegistryStatus HiveFileRegistry::openKeyFullAccess(RegistryRoot root, const std::string& path,
-                                                   RegistryKey* key) {
+RegistryStatus HiveFileRegistry::openExistingKey(RegistryRoot root, const std::string& path,
+                                                 bool forChange, RegistryKey* key) {
   *key = kNoRegistryKey;
   const Loaded loaded = load();
   if (loaded.state == FileState::Unreadable) return RegistryStatus::AccessDenied;
   if (loaded.state != FileState::Parsed) return RegistryStatus::NotFound;
   const std::string fullPath = fullKeyPath(root, path);
   if (loaded.hive.findKey(fullPath) == nullptr) return RegistryStatus::NotFound;
-  if (!writable()) return RegistryStatus::AccessDenied;
-  *key = remember(fullPath);
+  if (forChange && !writable()) return RegistryStatus::AccessDenied;
+  *key = remember(fullPath, !forChange);
   return RegistryStatus::Ok;
+}
+
+RegistryStatus HiveFileRegistry::openKeyFullAccess(RegistryRoot root, const std::string& path,
+                                                   RegistryKey* key) {
+  return openExistingKey(root, path, true, key);
 }
 
 RegistryStatus HiveFileRegistry::openKeyForReading(RegistryRoot root, const std::string& path,
                                                    RegistryKey* key) {
-  *key = kNoRegistryKey;
-  const Loaded loaded = load();
-  if (loaded.state == FileState::Unreadable) return RegistryStatus::AccessDenied;
-  if (loaded.state != FileState::Parsed) return RegistryStatus::NotFound;
-  const std::string fullPath = fullKeyPath(root, path);
-  if (loaded.hive.findKey(fullPath) == nullptr) return RegistryStatus::NotFound;
-  *key = remember(fullPath, true);
-  return RegistryStatus::Ok;
+  return openExistingKey(root, path, false, key);
 }
 
 RegistryStatus HiveFileRegistry::hiveToChange(Hive& hive) {

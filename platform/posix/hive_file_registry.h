@@ -35,6 +35,10 @@ class HiveFileRegistry final : public RegistryBackend {
   const std::string& lastKeptCopy() const { return lastKeptCopy_; }
 
  private:
+  // Opens a key the file holds; forChange also asks that the file may be written.
+  RegistryStatus openExistingKey(RegistryRoot root, const std::string& path, bool forChange,
+                                 RegistryKey* key);
+
   enum class FileState { Missing, Unreadable, Unparsable, Parsed };
   struct Loaded {
     FileState state = FileState::Missing;

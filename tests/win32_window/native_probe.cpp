@@ -146,6 +146,21 @@ void initPopup(NativeWindow frame, int index) {
                MAKELPARAM(index, FALSE));
 }
 
+void trackPopup(NativeWindow frame, int index) {
+  HMENU popup = GetSubMenu(GetMenu(hwndOf(frame)), index);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, 20, 40, 0, hwndOf(frame),
+                 nullptr);
+}
+
+bool inMenu() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+         (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+}
+
+void closeMenus() { EndMenu(); }
+
 int menuItemEnabled(NativeWindow frame, unsigned id) {
   const UINT state = GetMenuState(GetMenu(hwndOf(frame)), id, MF_BYCOMMAND);
   if (state == static_cast<UINT>(-1)) return -1;

@@ -58,6 +58,11 @@ void sendKeyDown(NativeWindow window, unsigned virtualKey, unsigned scanCode, bo
 // Opens the popup at index of the frame's menu bar as far as its
 // initialisation, then reads an item's state: 1 enabled, 0 greyed, -1 none.
 void initPopup(NativeWindow frame, int index);
+// Opens the popup at index of the frame's menu bar as the user would, and
+// returns once it closes; the menu's own loop runs meanwhile.
+void trackPopup(NativeWindow frame, int index);
+bool inMenu();
+void closeMenus();
 int menuItemEnabled(NativeWindow frame, unsigned id);
 
 // Files dropped on a window, as the shell delivers them.

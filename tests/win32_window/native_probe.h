@@ -21,6 +21,10 @@ void clickButton(NativeWindow dialog, int id);
 // A click on a check box: its mark flips and the dialog hears of it.
 void clickCheckBox(NativeWindow dialog, int id);
 std::string windowText(NativeWindow window);
+// What typing a text into an edit field, and picking a drop-down's item,
+// tell the dialog.
+void typeText(NativeWindow dialog, int id, const std::string& text);
+void pickItem(NativeWindow dialog, int id, int index);
 
 struct Control {
   bool exists = false;

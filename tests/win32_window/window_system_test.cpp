@@ -203,6 +203,13 @@ TEST_F(Win32WindowSystemTest, TheSetupDialogIsBuiltFromItsTemplate) {
     } else if (tick == checkedAt + 5) {
       EXPECT_NE(monitorState.portBDisabled, disabledBefore);
       EXPECT_EQ(probe::control(shown, IDC_DISABLE).checked, monitorState.portBDisabled != 0);
+      probe::typeText(shown, IDC_POLLTIME, "25");
+      probe::pickItem(shown, IDC_BAUDRATE1, 3);
+    } else if (tick == checkedAt + 8) {
+      // The user's changes are the dialog's, as the data exchange reads them.
+      EXPECT_EQ(dialog.GetDlgItem(IDC_POLLTIME)->GetWindowText(), "25");
+      EXPECT_EQ(dialog.GetDlgItem(IDC_BAUDRATE1)->GetCurSel(), 3);
+      EXPECT_EQ(dialog.GetDlgItem(IDC_BAUDRATE1)->GetWindowText(), "1200");
       probe::clickButton(shown, IDCANCEL);
     }
   };

@@ -77,6 +77,11 @@ Section "Uninstall"
   StrCmp $0 "${TYPE_ID}" 0 +2
     DeleteRegKey HKLM "Software\Classes\.kvn"
   DeleteRegKey HKLM "Software\Classes\${TYPE_ID}"
+  ; The program registers the type for its user at every start too.
+  ReadRegStr $0 HKCU "Software\Classes\.kvn" ""
+  StrCmp $0 "${TYPE_ID}" 0 +2
+    DeleteRegKey HKCU "Software\Classes\.kvn"
+  DeleteRegKey HKCU "Software\Classes\${TYPE_ID}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ; The settings (HKLM\SYSTEM\CurrentControlSet\Services\Korvane) stay, as
   ; captures saved by the user do.

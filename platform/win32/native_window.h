@@ -86,6 +86,8 @@ class NativeEvents {
   virtual void initMenuPopup(NativeWindow frame, int barIndex, bool systemMenu) = 0;
   virtual void dropFile(NativeWindow frame, const std::string& path) = 0;
   virtual void close(NativeWindow frame) = 0;
+  // The screen update scheduled for a view falls due.
+  virtual void screenDue(NativeWindow view) = 0;
 };
 
 }  // namespace platform::win32

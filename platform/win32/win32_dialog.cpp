@@ -119,7 +119,7 @@ INT_PTR colour(HWND control, HDC dc, RunningDialog& running, bool field) {
   return reinterpret_cast<INT_PTR>(field ? running.field : running.face);
 }
 
-void command(HWND window, WPARAM wParam, LPARAM lParam, RunningDialog& running) {
+void command(WPARAM wParam, LPARAM lParam, RunningDialog& running) {
   const int id = static_cast<std::int16_t>(LOWORD(wParam));
   const unsigned code = HIWORD(wParam);
   auto control = reinterpret_cast<HWND>(lParam);
@@ -162,7 +162,6 @@ void command(HWND window, WPARAM wParam, LPARAM lParam, RunningDialog& running) 
     default:
       break;
   }
-  (void)window;
 }
 
 INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -176,7 +175,7 @@ INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (running == nullptr) return FALSE;
   switch (message) {
     case WM_COMMAND:
-      command(window, wParam, lParam, *running);
+      command(wParam, lParam, *running);
       return TRUE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -17,6 +17,7 @@ struct DrawContext {
   bool paint = false;
   PAINTSTRUCT paintStruct{};
   HGDIOBJ originalFont = nullptr;
+  bool caretHidden = false;
 };
 
 // Fonts live for the whole run: the view asks for the same one again and again.
@@ -39,7 +40,7 @@ DrawContext* contextOf(NativeDrawContext context) {
 
 }  // namespace
 
-NativeDrawContext beginNativeDraw(NativeWindow window, bool paintMessage) {
+NativeDrawContext beginNativeDraw(NativeWindow window, bool paintMessage, bool hideCaret) {
   auto context = std::make_unique<DrawContext>();
   context->window = reinterpret_cast<HWND>(window);
   context->paint = paintMessage;
@@ -49,6 +50,7 @@ NativeDrawContext beginNativeDraw(NativeWindow window, bool paintMessage) {
     if (paintMessage) EndPaint(context->window, &context->paintStruct);
     return 0;
   }
+  if (hideCaret && !paintMessage) context->caretHidden = HideCaret(context->window) != FALSE;
   SetBkMode(context->dc, TRANSPARENT);
   SetTextAlign(context->dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   return reinterpret_cast<NativeDrawContext>(context.release());
@@ -63,6 +65,7 @@ void endNativeDraw(NativeDrawContext handle) {
   } else {
     ReleaseDC(context->window, context->dc);
   }
+  if (context->caretHidden) ShowCaret(context->window);
 }
 
 void nativeFillRect(NativeDrawContext handle, const NativeRect& rect, std::uint32_t colour) {

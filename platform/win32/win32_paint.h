@@ -12,7 +12,9 @@ namespace platform::win32 {
 // An open drawing context; 0 when the window cannot be drawn on.
 using NativeDrawContext = std::uintptr_t;
 
-NativeDrawContext beginNativeDraw(NativeWindow window, bool paintMessage);
+// Outside a paint message, hideCaret keeps the caret off while drawing, for
+// drawing that the program did not bracket with its own caret hiding.
+NativeDrawContext beginNativeDraw(NativeWindow window, bool paintMessage, bool hideCaret = false);
 void endNativeDraw(NativeDrawContext context);
 
 // colour is a COLORREF (0x00BBGGRR).

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kFrameClass = "KorvaneFrame";
 constexpr const char* kViewClass = "KorvaneView";
+// The timer of a view's screen update; the system's own timers use small ids.
+constexpr UINT_PTR kScreenUpdateTimer = 0x4B56;
 
 NativeEvents* events = nullptr;
 
@@ -91,7 +93,12 @@ LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (events != nullptr) events->timer(numberOf(window), wParam);
+      if (wParam == kScreenUpdateTimer) {
+        KillTimer(window, kScreenUpdateTimer);
+        if (events != nullptr) events->screenDue(numberOf(window));
+      } else if (events != nullptr) {
+        events->timer(numberOf(window), wParam);
+      }
       return 0;
     case WM_KEYDOWN:
       // The flags word, scan code in its low byte, goes on unchanged.
@@ -348,6 +355,12 @@ bool setNativeTimer(NativeWindow window, std::uintptr_t id, unsigned periodMs) {
 bool killNativeTimer(NativeWindow window, std::uintptr_t id) {
   return KillTimer(hwndOf(window), id) != FALSE;
 }
+
+void scheduleScreenUpdate(NativeWindow view, unsigned delayMs) {
+  SetTimer(hwndOf(view), kScreenUpdateTimer, delayMs, nullptr);
+}
+
+void cancelScreenUpdate(NativeWindow view) { KillTimer(hwndOf(view), kScreenUpdateTimer); }
 
 void applyNativeCaret(const NativeCaret& caret) {
   wanted = caret;

@@ -38,6 +38,11 @@ void setNativeWindowIcon(NativeWindow frame, const std::vector<NativeIcon>& imag
 bool setNativeTimer(NativeWindow window, std::uintptr_t id, unsigned periodMs);
 bool killNativeTimer(NativeWindow window, std::uintptr_t id);
 
+// A view's screen update, reported once through screenDue after delayMs;
+// asking again before then changes nothing.
+void scheduleScreenUpdate(NativeWindow view, unsigned delayMs);
+void cancelScreenUpdate(NativeWindow view);
+
 // Brings the system caret in line with the framework's caret. The system
 // caret exists only while its window has the keyboard focus; it is made
 // again when the focus comes back.

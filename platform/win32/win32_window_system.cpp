@@ -1,5 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,12 +9,47 @@
 #include "platform/framework/cmenu.h"
 #include "platform/framework/cwinapp.h"
 #include "platform/framework/cwnd.h"
+#include "platform/win32/cell_page.h"
 #include "platform/win32/win32_common_dialogs.h"
 #include "platform/win32/win32_dialog.h"
 #include "platform/win32/win32_paint.h"
 #include "platform/win32/win32_window.h"
 
 namespace platform::win32 {
+
+// A device context's drawing, kept until the context ends; then the window
+// system decides how it reaches the screen.
+class RecordedSurface final : public DrawSurface {
+ public:
+  RecordedSurface(WindowHandle window, DrawKind kind, CRect client)
+      : window_(window), kind_(kind), client_(client) {}
+
+  CRect clientRect() const override { return client_; }
+  void fillSolidRect(const CRect& rect, COLORREF color) override {
+    operations_.push_back({.fill = true, .rect = rect, .colour = color});
+  }
+  void textOut(int x, int y, COLORREF color, const LogFont& font, const BYTE* bytes,
+               int count) override {
+    if (count <= 0) return;
+    operations_.push_back({.colour = color,
+                           .x = x,
+                           .y = y,
+                           .font = font,
+                           .bytes = std::string(reinterpret_cast<const char*>(bytes),
+                                                static_cast<std::size_t>(count))});
+  }
+
+  WindowHandle window() const { return window_; }
+  DrawKind kind() const { return kind_; }
+  const std::vector<DrawOperation>& operations() const { return operations_; }
+
+ private:
+  WindowHandle window_;
+  DrawKind kind_;
+  CRect client_;
+  std::vector<DrawOperation> operations_;
+};
+
 namespace {
 
 // A window of the size the framework gives a view that has no frame.
@@ -39,28 +76,49 @@ NativeFont nativeFont(const LogFont& font) {
           font.pitchAndFamily, font.faceName};
 }
 
-// A device context's drawing through GDI.
-class GdiSurface final : public DrawSurface {
- public:
-  GdiSurface(NativeWindow window, DrawKind kind, CRect client)
-      : context_(beginNativeDraw(window, kind == DrawKind::Paint)), client_(client) {}
-  ~GdiSurface() override { endNativeDraw(context_); }
-  GdiSurface(const GdiSurface&) = delete;
-  GdiSurface& operator=(const GdiSurface&) = delete;
-
-  CRect clientRect() const override { return client_; }
-  void fillSolidRect(const CRect& rect, COLORREF color) override {
-    nativeFillRect(context_, {rect.left, rect.top, rect.right, rect.bottom}, color);
+void replay(NativeDrawContext context, const std::vector<DrawOperation>& operations) {
+  for (const auto& operation : operations) {
+    if (operation.fill) {
+      const CRect& r = operation.rect;
+      nativeFillRect(context, {r.left, r.top, r.right, r.bottom}, operation.colour);
+    } else {
+      nativeTextOut(context, operation.x, operation.y, operation.colour, nativeFont(operation.font),
+                    reinterpret_cast<const std::uint8_t*>(operation.bytes.data()),
+                    static_cast<int>(operation.bytes.size()));
+    }
   }
-  void textOut(int x, int y, COLORREF color, const LogFont& font, const BYTE* bytes,
-               int count) override {
-    nativeTextOut(context_, x, y, color, nativeFont(font), bytes, count);
-  }
+}
 
- private:
-  NativeDrawContext context_;
-  CRect client_;
-};
+// Writes the cells of a page that differ from the page on the screen: the
+// background of each changed stretch, then its glyphs, a run per colour.
+void writeChanges(NativeDrawContext context, const CellPage& page, const CellPage* shown) {
+  const NativeFont font = nativeFont(page.font());
+  std::vector<std::uint8_t> run;
+  for (const CellPage::Span& span : page.changesSince(shown)) {
+    const int y = span.row * CellPage::kCellHeightPx;
+    nativeFillRect(context,
+                   {span.first * CellPage::kCellWidthPx, y,
+                    (span.last + 1) * CellPage::kCellWidthPx, y + CellPage::kCellHeightPx},
+                   page.background());
+    int column = span.first;
+    while (column <= span.last) {
+      const Cell& start = page.at(span.row, column);
+      if (start.byte == ' ') {
+        ++column;
+        continue;
+      }
+      const int first = column;
+      run.clear();
+      while (column <= span.last && page.at(span.row, column).byte != ' ' &&
+             page.at(span.row, column).colour == start.colour) {
+        run.push_back(page.at(span.row, column).byte);
+        ++column;
+      }
+      nativeTextOut(context, first * CellPage::kCellWidthPx, y, start.colour, font, run.data(),
+                    static_cast<int>(run.size()));
+    }
+  }
+}
 
 std::vector<NativeMenuItem> nativeMenu(const CMenu& menu) {
   std::vector<NativeMenuItem> items;
@@ -258,6 +316,7 @@ void Win32WindowSystem::destroyWindow(WindowHandle window) {
   if (it == windows_.end()) return;
   const Window entry = it->second;
   windows_.erase(it);
+  screens_.erase(window);
   // A view goes with its frame; the frame's own window goes last.
   if (entry.native != 0 && entry.kind != WindowKind::Dialog) destroyNativeWindow(entry.native);
 }
@@ -343,7 +402,7 @@ void Win32WindowSystem::caretChanged(const CaretState& caret) {
 DrawSurface& Win32WindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
   const Window* entry = find(window);
   if (entry != nullptr && entry->kind == WindowKind::View && entry->native != 0) {
-    openSurfaces_.push_back(std::make_unique<GdiSurface>(entry->native, kind, clientRect(window)));
+    openSurfaces_.push_back(std::make_unique<RecordedSurface>(window, kind, clientRect(window)));
   } else {
     openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
   }
@@ -352,10 +411,76 @@ DrawSurface& Win32WindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
 
 void Win32WindowSystem::endDraw(DrawSurface& surface) {
   for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
-    if (it->get() == &surface) {
-      openSurfaces_.erase(it);
-      return;
-    }
+    if (it->get() != &surface) continue;
+    if (const auto* drawn = dynamic_cast<const RecordedSurface*>(&surface)) show(*drawn);
+    openSurfaces_.erase(it);
+    return;
+  }
+}
+
+void Win32WindowSystem::show(const RecordedSurface& drawn) {
+  const Window* entry = find(drawn.window());
+  if (entry == nullptr || entry->native == 0) return;
+  Screen& screen = screens_[drawn.window()];
+  std::optional<CellPage> page = CellPage::of(drawn.operations(), drawn.clientRect());
+  if (drawn.kind() == DrawKind::Paint) {
+    // The window asked for its pixels: all of them, now.
+    const NativeDrawContext context = beginNativeDraw(entry->native, true);
+    replay(context, drawn.operations());
+    endNativeDraw(context);
+    screen.shown = std::move(page);
+    screen.pending.reset();
+    screen.lastWrite = std::chrono::steady_clock::now();
+    return;
+  }
+  if (!page) {
+    // Not a page of cells: drawn as it came, after any page still waiting.
+    writePending(drawn.window());
+    const NativeDrawContext context = beginNativeDraw(entry->native, false);
+    replay(context, drawn.operations());
+    endNativeDraw(context);
+    screen.shown.reset();
+    return;
+  }
+  // A dump redrawn on every tick reaches the screen ten times a second at
+  // most; the first page after a quiet spell shows at once.
+  screen.pending = std::move(page);
+  const auto since = std::chrono::steady_clock::now() - screen.lastWrite;
+  if (since >= kScreenFrame) {
+    writePending(drawn.window());
+  } else if (!screen.updateScheduled) {
+    screen.updateScheduled = true;
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kScreenFrame - since);
+    scheduleScreenUpdate(entry->native,
+                         static_cast<unsigned>(std::max<long long>(1, wait.count())));
+  }
+}
+
+void Win32WindowSystem::writePending(WindowHandle window) {
+  auto it = screens_.find(window);
+  const Window* entry = find(window);
+  if (it == screens_.end() || entry == nullptr || entry->native == 0) return;
+  Screen& screen = it->second;
+  if (screen.updateScheduled) {
+    cancelScreenUpdate(entry->native);
+    screen.updateScheduled = false;
+  }
+  if (!screen.pending) return;
+  // The program's own caret hiding bracketed the drawing, not this write.
+  const NativeDrawContext context = beginNativeDraw(entry->native, false, true);
+  writeChanges(context, *screen.pending, screen.shown ? &*screen.shown : nullptr);
+  endNativeDraw(context);
+  screen.shown = std::move(screen.pending);
+  screen.pending.reset();
+  screen.lastWrite = std::chrono::steady_clock::now();
+}
+
+void Win32WindowSystem::screenDue(NativeWindow view) {
+  for (auto& [handle, entry] : windows_) {
+    if (entry.native != view) continue;
+    if (auto it = screens_.find(handle); it != screens_.end()) it->second.updateScheduled = false;
+    writePending(handle);
+    return;
   }
 }
 

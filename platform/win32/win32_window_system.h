@@ -4,6 +4,7 @@
 // the framework's names never meet.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,9 +12,12 @@
 #include <vector>
 
 #include "platform/framework/window_system.h"
+#include "platform/win32/cell_page.h"
 #include "platform/win32/native_window.h"
 
 namespace platform::win32 {
+
+class RecordedSurface;
 
 class Win32WindowSystem final : public WindowSystem, private NativeEvents {
  public:
@@ -66,6 +70,18 @@ class Win32WindowSystem final : public WindowSystem, private NativeEvents {
   void initMenuPopup(NativeWindow frame, int barIndex, bool systemMenu) override;
   void dropFile(NativeWindow frame, const std::string& path) override;
   void close(NativeWindow frame) override;
+  void screenDue(NativeWindow view) override;
+
+  // What a view's screen shows and what waits to be shown.
+  struct Screen {
+    std::optional<CellPage> shown;
+    std::optional<CellPage> pending;
+    std::chrono::steady_clock::time_point lastWrite{};
+    bool updateScheduled = false;
+  };
+  static constexpr std::chrono::milliseconds kScreenFrame{100};
+  void show(const RecordedSurface& drawn);
+  void writePending(WindowHandle window);
 
   Window* find(WindowHandle window);
   const Window* find(WindowHandle window) const;
@@ -77,6 +93,7 @@ class Win32WindowSystem final : public WindowSystem, private NativeEvents {
   std::map<WindowHandle, Window> windows_;
   WindowHandle nextHandle_ = 1;
   std::vector<std::unique_ptr<DrawSurface>> openSurfaces_;
+  std::map<WindowHandle, Screen> screens_;
   std::optional<int> pendingQuit_;
   bool loopRunning_ = false;
   CaretState caret_;

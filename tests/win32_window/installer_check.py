@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """The Windows installer under Wine: a silent install puts korvane.exe where
-the Start-menu entry points, capture files (.kvn) open with it, and the
-uninstaller takes all of it away again.
+the Start-menu entry points, a capture file (.kvn) opened through the shell
+opens in it, and the uninstaller takes all of it away again.
 
-  installer_check.py <wine> <installer.exe> <korvane.exe as built>
+  installer_check.py <wine> <installer.exe> <korvane.exe as built> <desktop_driver.exe>
   (WINEPREFIX set by the caller)
 """
 import filecmp
@@ -22,7 +22,7 @@ def fail(message):
 
 
 def main():
-    wine, installer, built = sys.argv[1:4]
+    wine, installer, built, driver = sys.argv[1:5]
     prefix = os.environ["WINEPREFIX"]
     env = dict(os.environ, WINEDEBUG="-all")
     drive_c = os.path.join(prefix, "drive_c")
@@ -38,8 +38,8 @@ def main():
             out.seek(0)
             return code, out.read()
 
-    def class_value(key):
-        code, out = run("reg", "query", "HKEY_CLASSES_ROOT\\" + key, "/ve")
+    def class_value(key, root="HKEY_CLASSES_ROOT\\"):
+        code, out = run("reg", "query", root + key, "/ve")
         if code != 0:
             return None
         for line in out.splitlines():
@@ -72,14 +72,29 @@ def main():
     if command != '"%s" "%%1"' % PROGRAM:
         fail("capture files do not open with the installed program: %r" % command)
 
+    # The shell opens a capture file with the installed program.
+    capture = os.path.join(drive_c, "users", "Public", "installer-check.kvn")
+    with open(capture, "wb") as f:
+        f.write(bytes([5, 1]) + b"000001: " + b"hello")
+    code, out = run("start", r"C:\users\Public\installer-check.kvn")
+    if code != 0:
+        fail("the shell could not open a capture file (%d): %s" % (code, out))
+    code, out = run(driver, "wait", "installer-check.kvn - KORVANE")
+    if code != 0:
+        fail("the capture file did not open in the program: " + out)
+    run(driver, "close", "installer-check.kvn - KORVANE")
+    os.unlink(capture)
+
     code, out = run(os.path.join(drive_c, "Program Files", "KORVANE", "uninstall.exe"), "/S")
     if code != 0:
         fail("the uninstaller failed (%d): %s" % (code, out))
     # The uninstaller runs on from a copy of itself.
     wait_until(lambda: not os.path.exists(installed), "the uninstaller left korvane.exe")
     wait_until(lambda: not os.path.exists(shortcut), "the uninstaller left the Start-menu entry")
-    if class_value(r"KORVANE.Document\shell\open\command") is not None:
-        fail("the uninstaller left the document type")
+    for root in ("HKEY_CLASSES_ROOT\\", "HKEY_CURRENT_USER\\Software\\Classes\\"):
+        for key in (".kvn", r"KORVANE.Document\shell\open\command"):
+            if class_value(key, root) is not None:
+                fail("the uninstaller left " + root + key)
     print("installer check: installed, opens .kvn, uninstalled")
 
 

@@ -64,6 +64,18 @@ void clickCheckBox(NativeWindow dialog, int id) {
   PostMessageA(GetDlgItem(hwndOf(dialog), id), BM_CLICK, 0, 0);
 }
 
+void typeText(NativeWindow dialog, int id, const std::string& text) {
+  SendMessageA(GetDlgItem(hwndOf(dialog), id), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void pickItem(NativeWindow dialog, int id, int index) {
+  HWND combo = GetDlgItem(hwndOf(dialog), id);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(hwndOf(dialog), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+}
+
 std::string windowText(NativeWindow window) {
   char text[256] = {};
   GetWindowTextA(hwndOf(window), text, sizeof text);
@@ -145,6 +157,21 @@ void initPopup(NativeWindow frame, int index) {
   SendMessageA(hwndOf(frame), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, index)),
                MAKELPARAM(index, FALSE));
 }
+
+void trackPopup(NativeWindow frame, int index) {
+  HMENU popup = GetSubMenu(GetMenu(hwndOf(frame)), index);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, 20, 40, 0, hwndOf(frame),
+                 nullptr);
+}
+
+bool inMenu() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+         (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+}
+
+void closeMenus() { EndMenu(); }
 
 int menuItemEnabled(NativeWindow frame, unsigned id) {
   const UINT state = GetMenuState(GetMenu(hwndOf(frame)), id, MF_BYCOMMAND);

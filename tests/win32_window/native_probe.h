@@ -21,6 +21,10 @@ void clickButton(NativeWindow dialog, int id);
 // A click on a check box: its mark flips and the dialog hears of it.
 void clickCheckBox(NativeWindow dialog, int id);
 std::string windowText(NativeWindow window);
+// What typing a text into an edit field, and picking a drop-down's item,
+// tell the dialog.
+void typeText(NativeWindow dialog, int id, const std::string& text);
+void pickItem(NativeWindow dialog, int id, int index);
 
 struct Control {
   bool exists = false;
@@ -58,6 +62,11 @@ void sendKeyDown(NativeWindow window, unsigned virtualKey, unsigned scanCode, bo
 // Opens the popup at index of the frame's menu bar as far as its
 // initialisation, then reads an item's state: 1 enabled, 0 greyed, -1 none.
 void initPopup(NativeWindow frame, int index);
+// Opens the popup at index of the frame's menu bar as the user would, and
+// returns once it closes; the menu's own loop runs meanwhile.
+void trackPopup(NativeWindow frame, int index);
+bool inMenu();
+void closeMenus();
 int menuItemEnabled(NativeWindow frame, unsigned id);
 
 // Files dropped on a window, as the shell delivers them.

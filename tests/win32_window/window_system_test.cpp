@@ -203,6 +203,13 @@ TEST_F(Win32WindowSystemTest, TheSetupDialogIsBuiltFromItsTemplate) {
     } else if (tick == checkedAt + 5) {
       EXPECT_NE(monitorState.portBDisabled, disabledBefore);
       EXPECT_EQ(probe::control(shown, IDC_DISABLE).checked, monitorState.portBDisabled != 0);
+      probe::typeText(shown, IDC_POLLTIME, "25");
+      probe::pickItem(shown, IDC_BAUDRATE1, 3);
+    } else if (tick == checkedAt + 8) {
+      // The user's changes are the dialog's, as the data exchange reads them.
+      EXPECT_EQ(dialog.GetDlgItem(IDC_POLLTIME)->GetWindowText(), "25");
+      EXPECT_EQ(dialog.GetDlgItem(IDC_BAUDRATE1)->GetCurSel(), 3);
+      EXPECT_EQ(dialog.GetDlgItem(IDC_BAUDRATE1)->GetWindowText(), "1200");
       probe::clickButton(shown, IDCANCEL);
     }
   };
@@ -267,6 +274,35 @@ TEST_F(Win32WindowSystemTest, AnyPopupBringsConnectAndDisconnectUpToDate) {
   EXPECT_EQ(probe::menuItemEnabled(native, ID_SETUP), 1);
   EXPECT_EQ(windows().windowText(frame.m_hWnd), "KORVANE");
   EXPECT_EQ(windows().clientRect(frame.m_hWnd).Width() > 0, true);
+}
+
+// An open menu runs a loop of its own: the timer ticks inside it, and the
+// popup that opens is brought up to date before it shows.
+TEST_F(Win32WindowSystemTest, AnOpenMenuTicksAndShowsConnectStateOfNow) {
+  CMainFrame frame;
+  ASSERT_TRUE(frame.LoadFrame(IDR_MAINFRAME, systemResources(), "KORVANE"));
+  frame.ShowWindow();
+  const auto native = windows().nativeOf(frame.m_hWnd);
+  probe::setFocus(native);
+  monitorState.connected = 1;
+  TestWindow clock;
+  bool sawMenu = false;
+  int connectShown = -1;
+  int disconnectShown = -1;
+  clock.onTick = [&](int tick) {
+    if (tick < 25 || !probe::inMenu()) return;
+    sawMenu = true;
+    connectShown = probe::menuItemEnabled(native, ID_CONNECT);
+    disconnectShown = probe::menuItemEnabled(native, ID_DISCONNECT);
+    probe::closeMenus();
+  };
+  clock.SetTimer(1, 10, nullptr);
+  probe::trackPopup(native, CMainFrame::kActionMenuIndex);
+  clock.KillTimer(1);
+  EXPECT_TRUE(sawMenu);
+  EXPECT_GE(clock.ticks, 25);
+  EXPECT_EQ(connectShown, 0);
+  EXPECT_EQ(disconnectShown, 1);
 }
 
 // A frame that keeps what reaches it instead of acting on it.

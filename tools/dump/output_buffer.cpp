@@ -35,9 +35,10 @@ bool OutputBuffer::flush() {
     const long long wrote = platform::process::writeSome(fd_, block_ + done, used_ - done);
     if (wrote > 0) {
       done += static_cast<std::size_t>(wrote);
-    } else if (wrote < 0) {
+    } else {
+      // A write that takes nothing would be asked again forever.
       failed_ = true;
-      writeError_ = errno;
+      writeError_ = wrote < 0 ? errno : EIO;
     }
   }
   // After a failure the rest is dropped: there is nowhere left to put it.

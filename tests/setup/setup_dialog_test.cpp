@@ -261,12 +261,14 @@ TEST_F(SetupDialogTest, APortNameLongerThanEightCharactersIsRefusedAndNothingIsS
   const Case cases[] = {
       {IDC_PORT1, "ttyUSB100",
        "PORT A: the port name \"ttyUSB100\" is longer than 8 characters. Only 8 are stored, "
-       "which would name another device. To use a longer device path, make a symbolic link "
+       "which would name another device. To use a longer device path on Linux, make a symbolic "
+       "link "
        "with a short name in ~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ "
        "name) and enter that name."},
       {IDC_PORT2, "usb-FTDI_FT232R",
        "PORT B: the port name \"usb-FTDI_FT232R\" is longer than 8 characters. Only 8 are "
-       "stored, which would name another device. To use a longer device path, make a symbolic "
+       "stored, which would name another device. To use a longer device path on Linux, make a "
+       "symbolic "
        "link with a short name in ~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ "
        "name) and enter that name."},
       {IDC_PORT1, "ttyUSB10", ""},

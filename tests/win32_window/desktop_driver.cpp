@@ -171,7 +171,7 @@ int fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return fail("usage: wait|command|save|close TITLE ...");
+  if (argc < 3) return fail("usage: wait|command|save|cancel|box|view|close|list TITLE ...");
   const std::string action = argv[1];
   HWND frame = waitForWindow(argv[2]);
   if (frame == nullptr) return fail("no window of that title");

@@ -133,7 +133,7 @@ def ink(image, left, top, right, bottom):
         for x in range(right - left):
             colour = tuple(row[3 * x:3 * x + 3])
             if colour != WHITE:
-                rightmost[colour] = left + x
+                rightmost[colour] = max(rightmost.get(colour, left), left + x)
     return rightmost
 
 

@@ -9,7 +9,8 @@ hold exactly the bytes sent, each under the port it came in on.
 
 The saved file is then read back through Read file and the open dialog: the
 view must show its first records from the top, each in its port's colour,
-with the caret at the start, and saving again must give the same bytes.
+with the caret at the start, saving again must give the same bytes, and the
+lines must be free again.
 Cancelling the dialog changes nothing; a missing or read-only file is
 refused with "Can not Open file" and its reason, and the program goes on.
 
@@ -275,6 +276,10 @@ def main():
                      % (port, len(received[port]), len(sent[port])))
 
         read_back(run_driver, work, saved)
+        # Reading a file ended the connection.
+        for _, slave, path, _ in lines:
+            wait_for(lambda: not opened_by_another(path, slave),
+                     "the program kept %s open after Read file" % path)
         run_driver("close", TITLE)
         monitor.wait(timeout=DEADLINE_S)
         print("desktop smoke test: %d + %d bytes captured and saved exactly, read back and shown"

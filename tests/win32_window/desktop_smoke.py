@@ -358,8 +358,9 @@ def read_back(run_driver, work, saved):
     # The program goes on, with the capture it had.
     keeps_showing(page, "a missing file")
 
-    # Only read, never written: a file that may only be read loads.
-    read_only = os.path.join(work, "read-only.kvn")
+    # Only read, never written: a file that may only be read loads, here
+    # under a name with a blank and a letter beyond ASCII.
+    read_only = os.path.join(work, "read only \u00e4.kvn")
     with open(read_only, "wb") as f:
         f.write(content[:HEADER_BYTES + content[0]])
     os.chmod(read_only, 0o444)

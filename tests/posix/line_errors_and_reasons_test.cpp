@@ -105,9 +105,9 @@ TEST(DeviceFailureText, SaysWhatFailedAndWhatToDo) {
                    {"NUL -> /dev/null (link in /home/u/.config/korvane/ports): the path is not a "
                     "serial device"}});
   DeviceFailure heldByOthers = failure("ttyUSB0", "ttyUSB0 -> /dev/ttyUSB0", EWOULDBLOCK);
-  heldByOthers.holders = {{4242, "minicom"}, {4343, "cat"}};
+  heldByOthers.holders = {{4242, "termapp"}, {4343, "cat"}};
   cases.push_back({heldByOthers,
-                   {"ttyUSB0 -> /dev/ttyUSB0: the device is in use by minicom (pid 4242), cat "
+                   {"ttyUSB0 -> /dev/ttyUSB0: the device is in use by termapp (pid 4242), cat "
                     "(pid 4343). Close that program"}});
   DeviceFailure heldHere = failure("ttyUSB0", "ttyUSB0 -> /dev/ttyUSB0", EBUSY);
   heldHere.holders = {{77, "korvane"}};

@@ -166,7 +166,7 @@ TEST_F(PortAccessTest, WithPortBDisabledOnlyPortAIsOpened) {
 
 TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailureStatus) {
   comm.device("COM4")->refuseOpen = true;
-  comm.device("COM4")->failureReason = "/dev/ttyUSB1 is held by process 4242 (picocom)";
+  comm.device("COM4")->failureReason = "/dev/ttyUSB1 is held by process 4242 (termapp)";
   CSetupDlg dlg;
   testing::internal::CaptureStderr();
   const auto status = openAllPortsExitStatus(dlg);
@@ -178,9 +178,9 @@ TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailure
   EXPECT_EQ(boxes()[0].caption, "Error");
   EXPECT_EQ(boxes()[0].style, MB_OK);
   EXPECT_EQ(boxes()[0].owner, platform::kNoWindow);
-  EXPECT_EQ(boxes()[0].detail, "/dev/ttyUSB1 is held by process 4242 (picocom)");
+  EXPECT_EQ(boxes()[0].detail, "/dev/ttyUSB1 is held by process 4242 (termapp)");
   EXPECT_EQ(told,
-            "Can not Open PORT B: /dev/ttyUSB1 is held by process 4242 (picocom)\n"
+            "Can not Open PORT B: /dev/ttyUSB1 is held by process 4242 (termapp)\n"
             "PORT A COM3: 0 bytes, ? parity, ? framing, ? overrun errors\n")
       << "the reason, then the line of the port that did open";
   EXPECT_EQ(monitorState.connected, 0);

@@ -24,6 +24,8 @@ namespace {
 // A window of the size the framework gives a view that has no frame.
 constexpr int kDefaultViewWidth = 704;
 constexpr int kDefaultViewHeight = 441;
+// Wide enough for a device path and a command on one line each.
+constexpr int kDetailMinimumWidthPx = 440;
 
 // Drawing on a window without a client-area image (a frame, a dialog, or a
 // window already gone) draws nothing.
@@ -249,6 +251,9 @@ int QtWindowSystem::messageBox(const MessageBoxRequest& request) {
     box.setInformativeText(QString::fromStdString(request.detail));
     if (auto* detail = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
       detail->setTextFormat(Qt::PlainText);
+      // A reason holds paths and commands; a box as narrow as its short
+      // text would break them over many lines.
+      detail->setMinimumWidth(kDetailMinimumWidthPx);
     }
   }
   const BoxLayout layout = boxLayoutForStyle(request.style);

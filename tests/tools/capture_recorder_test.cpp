@@ -65,15 +65,6 @@ WalkedCapture walk(const Bytes& file) {
   return w;
 }
 
-std::vector<linesim::LineReport> sentLines(const std::string& output) {
-  std::vector<linesim::LineReport> reports;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
-    if (auto r = linesim::parseSentLine(line)) reports.push_back(*r);
-  }
-  return reports;
-}
-
 class CaptureRecorder : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -126,7 +117,7 @@ TEST_F(CaptureRecorder, TakesEveryByteOfBothLinesInOrderPastManyStoreRecyclesUnt
       startRecorder({"--baud", "256000", "--store-mb", "1", "--recycle-at", "32K", "capture.kvn"});
   const tool_test::ChildOutcome sent = lines->finish(30);
   ASSERT_EQ(sent.status, 0) << sent.err;
-  const auto reports = sentLines(sent.out);
+  const auto reports = linesim::parseSentLines(sent.out);
   ASSERT_EQ(reports.size(), 2u) << sent.out;
   std::this_thread::sleep_for(200ms);  // a few ticks after the lines went quiet
   recorder->signal(SIGTERM);

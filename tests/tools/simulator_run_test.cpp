@@ -75,15 +75,6 @@ class Simulator {
   int out_ = -1;
 };
 
-std::vector<linesim::LineReport> sentLines(const std::string& output) {
-  std::vector<linesim::LineReport> reports;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
-    if (auto r = linesim::parseSentLine(line)) reports.push_back(*r);
-  }
-  return reports;
-}
-
 class SimulatorRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -155,7 +146,7 @@ TEST_F(SimulatorRun, TwoLinesAtFullRateArriveWholeAndInOrderEvenWhenAReaderFalls
 
   std::string output;
   EXPECT_EQ(sim.finish(output), 0);
-  const auto reports = sentLines(output);
+  const auto reports = linesim::parseSentLines(output);
   ASSERT_EQ(reports.size(), 2u) << output;
   for (std::size_t i = 0; i < 2; ++i) {
     SCOPED_TRACE(i);
@@ -186,7 +177,7 @@ TEST_F(SimulatorRun, SeededRandomAndProtocolTrafficCanBeRegenerated) {
     const auto got = readPorts(fds, bytes, {0ms, 0ms});
     std::string output;
     EXPECT_EQ(sim.finish(output), 0);
-    const auto reports = sentLines(output);
+    const auto reports = linesim::parseSentLines(output);
     ASSERT_EQ(reports.size(), 2u) << output;
     for (std::size_t i = 0; i < 2; ++i) {
       EXPECT_EQ(std::string(linesim::patternName(reports[i].pattern)), pattern);
@@ -209,7 +200,7 @@ TEST_F(SimulatorRun, AStopSignalEndsAnEndlessRunWithItsReportAndNoLinksLeft) {
   sim.signal(SIGTERM);
   std::string output;
   EXPECT_EQ(sim.finish(output), 0);
-  const auto reports = sentLines(output);
+  const auto reports = linesim::parseSentLines(output);
   ASSERT_EQ(reports.size(), 2u) << output;
   EXPECT_GT(reports[0].bytes, 0u);
   EXPECT_NE(output.find("open line=A name=COM3 path=/dev/pts/"), std::string::npos);
@@ -221,7 +212,7 @@ TEST_F(SimulatorRun, ANameHeldByAFileStopsTheRunAndLeavesNothingBehind) {
   Simulator sim({"--ports-dir", dir_.string(), "--seconds", "5", "--quiet"});
   std::string output;
   EXPECT_EQ(sim.finish(output), 1);
-  EXPECT_TRUE(sentLines(output).empty());
+  EXPECT_TRUE(linesim::parseSentLines(output).empty());
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "COM3")));
   EXPECT_TRUE(fs::is_regular_file(dir_ / "COM4"));
   EXPECT_EQ(entries(), 1u);

@@ -52,6 +52,16 @@ std::optional<LineReport> parseSentLine(std::string_view line) {
   return r;
 }
 
+std::vector<LineReport> parseSentLines(std::string_view output) {
+  std::vector<LineReport> reports;
+  while (!output.empty()) {
+    const auto end = output.find('\n');
+    if (auto report = parseSentLine(output.substr(0, end))) reports.push_back(*report);
+    output = end == std::string_view::npos ? std::string_view() : output.substr(end + 1);
+  }
+  return reports;
+}
+
 std::string formatOpenLine(std::string_view label, std::string_view name, std::string_view path) {
   return "open line=" + std::string(label) + " name=" + std::string(name) +
          " path=" + std::string(path);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/line_simulator/patterns.h"
 
@@ -28,6 +29,8 @@ struct LineReport {
 
 std::string formatSentLine(const LineReport& report);
 std::optional<LineReport> parseSentLine(std::string_view line);
+// Every "sent" line of a run's output, in order; other lines are passed over.
+std::vector<LineReport> parseSentLines(std::string_view output);
 
 // Printed once a line exists and is linked: "open line=A name=COM3 path=/dev/pts/4".
 std::string formatOpenLine(std::string_view label, std::string_view name, std::string_view path);

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "tests/files/capture_file_fixture.h"
-#include "tests/support/special_files.h"
+#include "tests/support/failing_system_files.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #endif
 
 #include "tests/files/capture_file_fixture.h"
-#include "tests/support/special_files.h"
+#include "tests/support/failing_system_files.h"
 
 namespace {
 

@@ -82,10 +82,6 @@ CaptureSaveOutcome saveCaptureToFile(const std::string& path) {
   return {CaptureSaveResult::WriteFailed, reason};
 }
 
-CaptureSaveResult appendCaptureToFile(const std::string& path) {
-  return saveCaptureToFile(path).result;
-}
-
 CaptureFileHandle openCaptureFile(const std::string& path, std::string* systemError) {
   // A folder opens for reading on some systems and then fails every read;
   // it is no capture file.

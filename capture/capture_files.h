@@ -36,7 +36,6 @@ struct CaptureSaveOutcome {
 // then cut back to the length it had (a file the save created is removed),
 // so no part of a capture is left at its end.
 CaptureSaveOutcome saveCaptureToFile(const std::string& path);
-CaptureSaveResult appendCaptureToFile(const std::string& path);
 
 struct CaptureFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

@@ -80,7 +80,7 @@ void BM_SaveCapture(benchmark::State& state) {
     state.PauseTiming();
     std::remove(target.c_str());
     state.ResumeTiming();
-    benchmark::DoNotOptimize(appendCaptureToFile(target));
+    benchmark::DoNotOptimize(saveCaptureToFile(target).result);
   }
   state.SetBytesProcessed(state.iterations() * storeBytes);
 }

@@ -1,10 +1,15 @@
 // The forms in which the settings store keeps texts and reads numbers back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A port name's value holds this many bytes: a longer name comes back cut,
+// naming another device ("ttyUSB100" as "ttyUSB10").
+inline constexpr std::size_t kStoredPortNameBytes = 8;
 
 // The text's characters and one zero byte, cut or padded to exactly
 // dataLength bytes. Filler after the terminator is zero bytes.

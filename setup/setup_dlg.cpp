@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "res/setup_dialog_ids.h"
 #include "res/string_table.h"
+#include "serial/stored_text.h"
 #include "setup/memory_size_rule.h"
 
 CSetupDlg::CSetupDlg(CWnd* parent) : CDialog(setupDialogTemplate(), parent) {}
@@ -60,9 +61,6 @@ bool CSetupDlg::acceptTypedMemorySize() {
 }
 
 bool CSetupDlg::acceptPortNames() {
-  // The stored name keeps this many characters: "ttyUSB100" would come back
-  // as "ttyUSB10".
-  constexpr std::size_t kStoredNameChars = 8;
   struct PortField {
     int id;
     const char* label;
@@ -71,8 +69,8 @@ bool CSetupDlg::acceptPortNames() {
     CDlgItem* field = GetDlgItem(port.id);
     if (field == nullptr) continue;
     const std::string name = field->GetWindowText();
-    if (name.size() <= kStoredNameChars) continue;
-    const std::string limit = std::to_string(kStoredNameChars);
+    if (name.size() <= kStoredPortNameBytes) continue;
+    const std::string limit = std::to_string(kStoredPortNameBytes);
     MessageBox(
         std::string(port.label) + ": the port name \"" + name + "\" is longer than " + limit +
             " characters. Only " + limit +

@@ -13,6 +13,9 @@ packages=(
   # The Windows program's desktop tests and screenshot (Wine's own fonts,
   # xwd) and its installer.
   fonts-wine x11-apps nsis
+  # Real peers of the tests: ser2net serves remote lines, tshark reads the
+  # capture exports, lintian checks the Debian package.
+  ser2net tshark lintian
 )
 
 missing=()

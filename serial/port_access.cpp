@@ -5,6 +5,7 @@
 
 #include "capture/monitor_state.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "serial/line_settings.h"
 #include "serial/port_open_failure.h"
 #include "serial/port_statistics.h"
@@ -107,7 +108,7 @@ void CSetupDlg::openAllPorts() {
       }
     }
     if (!reason.empty()) {
-      std::fprintf(stderr, "%s: %s\n", kOpenFailedText[port], reason.c_str());
+      platform::writeDiagnosticLine(std::string(kOpenFailedText[port]) + ": " + reason);
       ShowMessageBox(GetSafeHwnd(), kOpenFailedText[port], "Error", MB_OK, reason);
       // The ports opened before this one go out with the process.
       for (int opened = 0; opened < port; ++opened) printPortStatistics(opened);

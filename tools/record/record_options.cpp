@@ -1,6 +1,7 @@
 #include "tools/record/record_options.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "serial/line_settings.h"
@@ -97,6 +98,10 @@ std::optional<std::uint64_t> parseByteCount(std::string_view text) {
   return *value * multiple;
 }
 
+std::uint64_t highestRecycleAt(int storeMB) {
+  return static_cast<std::uint64_t>(storeMB) * (1u << 20) - kOneReadStoreBytes;
+}
+
 RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
   RecordOptions options;
   std::vector<std::string> files;
@@ -172,8 +177,11 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
     } else if (name == "--seconds") {
       char* end = nullptr;
       const double seconds = std::strtod(text.c_str(), &end);
-      if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0)) {
-        return RecordUsageError{"--seconds takes a positive number, not " + text};
+      if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(seconds) ||
+          !(seconds > 0) || seconds > kMostSeconds) {
+        return RecordUsageError{
+            "--seconds takes a positive number of seconds up to 3153600000 (100 years), not " +
+            text};
       }
       options.seconds = seconds;
     } else if (name == "--max-bytes") {
@@ -194,6 +202,12 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
   }
   if (files.size() != 1) {
     return RecordUsageError{files.empty() ? "no capture file named" : "one capture file only"};
+  }
+  if (options.recycleAtBytes && *options.recycleAtBytes > highestRecycleAt(options.storeMB)) {
+    return RecordUsageError{"--recycle-at must leave room for one more read in the " +
+                            std::to_string(options.storeMB) + " MiB store: at most " +
+                            std::to_string(highestRecycleAt(options.storeMB)) + " bytes, not " +
+                            std::to_string(*options.recycleAtBytes)};
   }
   options.file = files.front();
   options.settings["MEMSIZE"] = std::to_string(options.storeMB);

@@ -1,5 +1,7 @@
 #include "tools/record/record_session.h"
 
+#include <algorithm>
+
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
@@ -13,8 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The most one read can add to the store: 256 bytes as 16 records of 26.
-constexpr std::size_t kOneReadStoreBytes = 16 * (16 + 10);
 constexpr std::int32_t kOneReadSlots = 16;
 // The index is recycled well before its last slot, like the buffer.
 constexpr std::int32_t kRecycleAtSlots = kRecordIndexSlots - kRecordIndexSlots / 8;
@@ -87,7 +87,12 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
   const std::size_t storeBytes = captureBufferBytes();
   const std::size_t lastMiB =
       storeBytes > kBytesPerMiB ? storeBytes - kBytesPerMiB : storeBytes / 2;
-  const std::uint64_t recycleAt = options.recycleAtBytes.value_or(lastMiB);
+  // A threshold the store cannot reach before it refuses reads would stop
+  // the capture without a word; the options refuse one, and it is capped
+  // here for a store that came out smaller than asked.
+  const std::uint64_t recycleAt =
+      std::min<std::uint64_t>(options.recycleAtBytes.value_or(lastMiB),
+                              storeBytes - std::min<std::size_t>(storeBytes, kOneReadStoreBytes));
 
   const auto period = std::chrono::milliseconds(s.pollTimeMs > 0 ? s.pollTimeMs : 1);
   const Clock::time_point start = Clock::now();

@@ -9,11 +9,6 @@ extern "C" int ioctl(int fd, unsigned long request, ...);
 
 namespace platform::posix {
 
-bool rateTaken(std::uint32_t asked, std::uint32_t taken) {
-  const std::uint64_t difference = asked > taken ? asked - taken : taken - asked;
-  return difference * 100 <= static_cast<std::uint64_t>(asked) * kRateTolerancePercent;
-}
-
 bool setLineSpeed(int fd, std::uint32_t baudRate) {
   return setLineSpeeds(fd, LineSpeeds{.input = baudRate, .output = baudRate, .byNumber = true});
 }

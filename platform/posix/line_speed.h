@@ -1,22 +1,14 @@
 // Any baud rate, including those without a B-constant (14400, 56000, 128000,
-// 250000, 3686400), through the kernel's termios2 interface (BOTHER), and
-// the check of what the driver took. Kept apart from
-// <termios.h> because the kernel's termbits header clashes with it.
+// 250000, 3686400), through the kernel's termios2 interface (BOTHER). Kept
+// apart from <termios.h> because the kernel's termbits header clashes with it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
+#include "platform/comm/line_rate.h"
+
 namespace platform::posix {
-
-// A driver may round a rate to what its clock divides to, and a UART still
-// reads a sender whose rate is within about 2 % of its own; further off, the
-// bytes would arrive as garbage, so such a rate counts as not taken.
-inline constexpr std::uint32_t kRateTolerancePercent = 2;
-
-// Whether the rate a driver reports having taken is within the tolerance of
-// the rate asked for.
-bool rateTaken(std::uint32_t asked, std::uint32_t taken);
 
 // Sets input and output rate of the open terminal fd to baudRate.
 bool setLineSpeed(int fd, std::uint32_t baudRate);

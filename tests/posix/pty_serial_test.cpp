@@ -199,7 +199,7 @@ TEST(LineSpeedCheck, ARateTakenWithinTwoPercentCountsAsTakenAndOneFurtherOffDoes
       {50, 52, false},           {4000000, 0, false},       {4000000, 4294967295u, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(platform::posix::rateTaken(c.asked, c.taken), c.counts)
+    EXPECT_EQ(platform::rateTaken(c.asked, c.taken), c.counts)
         << c.asked << " asked, " << c.taken << " taken";
   }
 }

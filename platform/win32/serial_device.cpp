@@ -7,7 +7,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <string_view>
+
+#include "platform/win32/failure_reason.h"
 
 namespace platform::win32 {
 namespace {
@@ -16,91 +17,6 @@ constexpr auto kReopenInterval = std::chrono::milliseconds(500);
 
 HANDLE win32Handle(void* handle) { return static_cast<HANDLE>(handle); }
 bool valid(void* handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-
-// The port's own name, without the device-namespace prefix the path may have.
-std::string portName(std::string_view path) {
-  for (std::string_view prefix : {"//./", "\\\\.\\"}) {
-    if (path.starts_with(prefix)) return std::string(path.substr(prefix.size()));
-  }
-  return std::string(path);
-}
-
-// The system's own text for an error code, on one line.
-std::string systemText(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-  if (text != nullptr) LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
-                             result.back() == ' ' || result.back() == '.')) {
-    result.pop_back();
-  }
-  if (result.empty()) result = "System error";
-  return result + " (error " + std::to_string(error) + ").";
-}
-
-// What a user can do about an error met while opening or configuring a port.
-std::string_view hintFor(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-      return "There is no such port on this computer: check the port names in Device Manager "
-             "(Ports (COM & LPT)) and choose one in Setup.";
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return "Another program (or this one) holds the port open: close the port there, then "
-             "connect again.";
-    case ERROR_GEN_FAILURE:
-    case ERROR_SEM_TIMEOUT:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEVICE_REMOVED:
-    case ERROR_BAD_COMMAND:
-      return "The device does not answer: check that it is plugged in, then connect again.";
-    case ERROR_INVALID_PARAMETER:
-      return "The port's driver refuses these line settings: choose another baud rate, data "
-             "bits, stop bits or parity in Setup.";
-    case ERROR_INVALID_FUNCTION:
-    case ERROR_NOT_SUPPORTED:
-      return "This device is no serial port: choose a COM port in Setup.";
-    default:
-      return "";
-  }
-}
-
-// "COM10 (//./COM10): <the system's text> (error N). <what to do>"
-std::string failureReason(const std::string& path, DWORD error) {
-  const std::string name = portName(path);
-  std::string reason = name;
-  if (name != path) reason.append(" (").append(path).append(")");
-  reason.append(": ").append(systemText(error));
-  const std::string_view hint = hintFor(error);
-  if (!hint.empty()) reason.append(" ").append(hint);
-  return reason;
-}
-
-// Errors by which a read or a status query tells that the device is gone
-// (a USB adapter pulled out, a Bluetooth link dropped).
-bool deviceGone(DWORD error) {
-  switch (error) {
-    case ERROR_BAD_COMMAND:
-    case ERROR_ACCESS_DENIED:
-    case ERROR_DEVICE_REMOVED:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_GEN_FAILURE:
-    case ERROR_OPERATION_ABORTED:
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_INVALID_HANDLE:
-    case ERROR_NOT_READY:  // a line hung up at its far end, as Wine reports it
-    case ERROR_DEV_NOT_EXIST:
-      return true;
-    default:
-      return false;
-  }
-}
 
 HANDLE openDevice(const std::string& path) {
   // Share mode 0: the device is held exclusively while open.
@@ -152,7 +68,7 @@ const SerialDevices::Device* SerialDevices::find(CommHandle handle) const {
 CommHandle SerialDevices::open(const std::string& path) {
   const HANDLE handle = openDevice(path);
   if (handle == INVALID_HANDLE_VALUE) {
-    lastFailureReason_ = failureReason(path, GetLastError());
+    lastFailureReason_ = describeDeviceFailure(path, GetLastError());
     return kInvalidCommHandle;
   }
   // Only a communications device answers GetCommState; anything else (a
@@ -163,7 +79,7 @@ CommHandle SerialDevices::open(const std::string& path) {
     const DWORD error = GetLastError();
     CloseHandle(handle);
     lastFailureReason_ =
-        failureReason(path, error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
+        describeDeviceFailure(path, error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
     return kInvalidCommHandle;
   }
   const CommHandle id = nextHandle_++;
@@ -218,7 +134,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   Device* device = find(handle);
   if (device == nullptr || !valid(device->handle)) return false;
   if (!applyLineState(win32Handle(device->handle), state)) {
-    lastFailureReason_ = failureReason(device->path, GetLastError());
+    lastFailureReason_ = describeDeviceFailure(device->path, GetLastError());
     return false;
   }
   device->lineState = state;
@@ -242,12 +158,7 @@ long long SerialDevices::pollStatus(Device& device) {
     if (deviceGone(GetLastError())) markGone(device);
     return -1;
   }
-  // Each flag says the error happened at least once since the last query.
-  if ((errors & CE_RXPARITY) != 0) ++device.parity;
-  if ((errors & CE_FRAME) != 0) ++device.framing;
-  if ((errors & CE_OVERRUN) != 0) ++device.overrun;
-  if ((errors & CE_RXOVER) != 0) ++device.bufferOverrun;
-  if ((errors & CE_BREAK) != 0) ++device.breaks;
+  device.errors.add(errors);
   return status.cbInQue;
 }
 
@@ -312,7 +223,7 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
   Device* device = find(handle);
   if (device == nullptr) return {};
   if (device->present) pollStatus(*device);
-  return {device->parity, device->framing, device->overrun, device->bufferOverrun, device->breaks};
+  return device->errors.counts();
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

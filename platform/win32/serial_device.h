@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/comm/comm_backend.h"
+#include "platform/win32/line_error_tally.h"
 
 namespace platform::win32 {
 
@@ -44,7 +45,7 @@ class SerialDevices final : public CommBackend {
     std::optional<std::uint32_t> inputQueue, outputQueue;
     bool readsReturnAtOnce = false;
     std::optional<LineState> lineState;
-    std::uint64_t parity = 0, framing = 0, overrun = 0, bufferOverrun = 0, breaks = 0;
+    LineErrorTally errors;
   };
 
   Device* find(CommHandle handle);

@@ -4,8 +4,16 @@
 #include "platform/win32/system_registry.h"
 #include "tools/record/recorder_program.h"
 
+namespace {
+
+// The window keeps its 1024-byte driver queue (40 ms at 256000 baud); the
+// recorder, which also writes to disk, gets 64 KiB (2.5 s at that rate).
+constexpr std::uint32_t kRecorderInputQueue = 64 * 1024;
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  platform::win32::SerialDevices serialDevices;
+  platform::win32::SerialDevices serialDevices({.minimumInputQueue = kRecorderInputQueue});
   platform::win32::SystemRegistry registry;
   return recorder::runRecorderProgram(argc, argv, serialDevices, registry);
 }

@@ -75,6 +75,7 @@ ParseResult parseOptions(const std::vector<std::string_view>& args, const Enviro
       return args[++i];
     };
     if (arg == "--help" || arg == "-h") return HelpRequested{};
+    if (arg == "--version") return VersionRequested{};
     if (arg == "--wait-for-open") {
       options.waitForOpen = true;
     } else if (arg == "--quiet") {
@@ -194,6 +195,7 @@ under a port name, and sends paced traffic into them. Prints one "sent" line per
   --drain-ms MS        at the end, wait up to MS for readers to take queued bytes (default 5000)
   --replace            take over a port name whose link points elsewhere
   --quiet              no progress messages on stderr
+  --help, --version
 )";
 }
 

@@ -184,7 +184,7 @@ under a port name, and sends paced traffic into them. Prints one "sent" line per
                        with ~/.config when XDG_CONFIG_HOME is unset)
   --name [LABEL=]NAME  add a line (repeatable; default A=COM3 B=COM4)
   --lines N1,N2,...    add lines by name, labelled A, B, ...
-  --baud RATE          rate of every line, 1 to 256000 (default 115200; 10 bits a byte)
+  --baud RATE          rate of every line, 1 to 4000000 (default 115200; 10 bits a byte)
   --baud LINE=RATE     rate of one line, by label or name
   --pattern P          counter | random | protocol (default counter)
   --seed N             seed of random and protocol (default 1)

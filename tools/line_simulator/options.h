@@ -14,7 +14,7 @@
 namespace linesim {
 
 inline constexpr std::uint32_t kDefaultBaud = 115200;  // the monitor's default line rate
-inline constexpr std::uint32_t kMaxBaud = 256000;      // the fastest rate the monitor offers
+inline constexpr std::uint32_t kMaxBaud = 4'000'000;   // the fastest rate the monitor takes
 
 struct LineSetup {
   std::string label;  // "A", "B", ... in the report

@@ -5,6 +5,7 @@
 
 #include "capture/monitor_state.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "serial/line_settings.h"
 #include "serial/open_ports.h"
 #include "serial/port_open_failure.h"
@@ -108,7 +109,7 @@ void CSetupDlg::openAllPorts() {
       }
     }
     if (!reason.empty()) {
-      std::fprintf(stderr, "%s: %s\n", kOpenFailedText[port], reason.c_str());
+      platform::writeDiagnosticLine(std::string(kOpenFailedText[port]) + ": " + reason);
       ShowMessageBox(GetSafeHwnd(), kOpenFailedText[port], "Error", MB_OK, reason);
       // The ports opened before this one are given back before the process
       // ends: the process exit would leave them raw and held exclusively.

@@ -306,6 +306,8 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
       {{"--parity-b", "odd", "--stop-bits-a", "3", "capture.kvn"}, {}, 2, "stop bits are 1 2"},
       {{"--max-bytes", "lots", "capture.kvn"}, {}, 2, "--max-bytes takes a size"},
       {{"--loud", "capture.kvn"}, {}, 2, "unknown option --loud"},
+      // The window polls no faster than every 10 ms; neither does the recorder.
+      {{"--poll-ms", "5", "capture.kvn"}, {}, 2, "--poll-ms takes 10 to 999 milliseconds, not 5"},
       // Past the clock's range a run would never end and never sleep.
       {{"--seconds", "inf", "capture.kvn"}, {}, 2, "--seconds takes a positive number of seconds"},
       {{"--seconds", "nan", "capture.kvn"}, {}, 2, "--seconds takes a positive number of seconds"},

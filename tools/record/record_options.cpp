@@ -167,8 +167,10 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
       }
     } else if (name == "--poll-ms") {
       const auto ms = parseUnsigned(text);
-      if (!ms || *ms < 1 || *ms > 999) {
-        return RecordUsageError{"--poll-ms takes 1 to 999 milliseconds, not " + text};
+      // The monitor's window polls no faster than every 10 ms; the
+      // recorder keeps to the same periods.
+      if (!ms || *ms < 10 || *ms > 999) {
+        return RecordUsageError{"--poll-ms takes 10 to 999 milliseconds, not " + text};
       }
       options.settings["POLLTIME"] = std::to_string(*ms);
     } else if (name == "--seconds") {
@@ -226,7 +228,7 @@ std::string recordUsageText() {
          "  --data-bits-a N, --data-bits-b N        5 6 7 8\n"
          "  --stop-bits-a N, --stop-bits-b N        1 2\n"
          "  --parity-a P, --parity-b P              NONE EVEN ODD MARK SPACE\n"
-         "  --poll-ms N            polling period in ms (1 to 999)\n"
+         "  --poll-ms N            polling period in ms (10 to 999)\n"
          "  --seconds N            stop after N seconds\n"
          "  --max-bytes N          stop before the file grows past N bytes (K, M, G)\n"
          "  --append               add to an existing capture file (it must end on a\n"

@@ -25,13 +25,6 @@
 namespace platform::posix {
 namespace {
 
-// A driver may round a rate to what its clock divides to; a UART tolerates
-// a few percent, so a rate taken within 3 % counts as taken.
-bool rateTaken(std::uint32_t requested, std::uint32_t taken) {
-  const std::uint64_t difference = requested > taken ? requested - taken : taken - requested;
-  return difference * 100 <= static_cast<std::uint64_t>(requested) * 3;
-}
-
 // Whether a character device is a terminal, decided before it is opened:
 // opening some devices (a watchdog, for one) acts on the hardware, so only
 // terminal devices are ever opened. Unix98 pseudo-terminal slaves have no

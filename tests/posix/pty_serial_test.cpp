@@ -165,6 +165,45 @@ TEST_F(PtySerialTest, EveryRateOfTheTablesIsAcceptedAndReadBack) {
   EXPECT_TRUE(devices->close(port));
 }
 
+TEST_F(PtySerialTest, TypedRatesAreSetInBothDirectionsAndReadBack) {
+  const CommHandle port = devices->open(line.portName());
+  ASSERT_NE(port, kInvalidCommHandle);
+  const int fd = static_cast<int>(port);
+  // Rates with and without a B-constant, in an order where each one follows
+  // a rate of the other kind: an input rate left by the one before must not
+  // stay in force.
+  for (std::uint32_t rate : {250000u, 921600u, 3686400u, 3000000u, 50u, 1843200u, 4000000u, 115200u,
+                             2000000u, 460800u, 76800u}) {
+    LineState state = devices->lineState(port).value();
+    state.baudRate = rate;
+    ASSERT_TRUE(devices->setLineState(port, state)) << rate;
+    EXPECT_EQ(devices->lineState(port)->baudRate, rate);
+    const auto speeds = platform::posix::lineSpeeds(fd);
+    ASSERT_TRUE(speeds.has_value());
+    EXPECT_EQ(speeds->input, rate) << "the input rate follows";
+    EXPECT_EQ(speeds->output, rate);
+  }
+  EXPECT_TRUE(devices->close(port));
+}
+
+TEST(LineSpeedCheck, ARateTakenWithinTwoPercentCountsAsTakenAndOneFurtherOffDoesNot) {
+  struct Case {
+    std::uint32_t asked;
+    std::uint32_t taken;
+    bool counts;
+  };
+  const Case cases[] = {
+      {3000000, 3000000, true},  {3000000, 3060000, true},  {3000000, 2940000, true},
+      {3000000, 3060001, false}, {3000000, 2939999, false}, {250000, 230400, false},
+      {921600, 923076, true},    {4000000, 4000000, true},  {50, 51, true},
+      {50, 52, false},           {4000000, 0, false},       {4000000, 4294967295u, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::rateTaken(c.asked, c.taken), c.counts)
+        << c.asked << " asked, " << c.taken << " taken";
+  }
+}
+
 TEST_F(PtySerialTest, EveryParityDataBitsAndStopBitsSettingIsAccepted) {
   const CommHandle port = devices->open(line.portName());
   ASSERT_NE(port, kInvalidCommHandle);

@@ -134,6 +134,7 @@ struct SerialDevices::Attempt {
   std::optional<ResolvedName> resolved;
   int fd = -1;
   int error = 0;
+  std::vector<DeviceHolder> holders;  // other processes found holding the device
   SavedTerminalSettings found;
 };
 
@@ -183,6 +184,14 @@ SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const 
   // It is taken before TIOCEXCL so that a refused open leaves the holder's
   // exclusive flag alone.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno, false);
+  // Neither stops a reader that opened the device before (a forgotten cat,
+  // a terminal program): it would take bytes away from the capture unseen.
+  attempt.holders = otherDeviceHolders(info.st_rdev, static_cast<long>(getpid()));
+  if (!attempt.holders.empty()) {
+    flock(fd, LOCK_UN);
+    ::close(fd);
+    return fail(EBUSY);
+  }
   ioctl(fd, TIOCEXCL);
   if (!attempt.found.save(fd)) return refuse(errno, true);
   termios tio{};
@@ -209,7 +218,9 @@ void SerialDevices::reportOpenFailure(const Attempt& attempt) {
   if (attempt.resolved) {
     failure.resolution = describeResolution(attempt.name, *attempt.resolved, portsFolder_);
     const std::string& device = attempt.resolved->path;
-    if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
+    if (!attempt.holders.empty()) {
+      failure.holders = attempt.holders;
+    } else if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
       failure.holders = findDeviceHolders(device);
     }
     if (attempt.error == EACCES || attempt.error == EPERM) failure.group = groupOf(device);

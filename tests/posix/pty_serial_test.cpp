@@ -401,8 +401,34 @@ TEST_F(PtySerialTest, ABusyPortNamesTheProcessThatHoldsIt) {
   EXPECT_NE(reason.find(line.portName() + " -> " + line.slavePath() + ": the device is in use by "),
             std::string::npos)
       << reason;
-  EXPECT_NE(reason.find("(pid " + std::to_string(holder.pid()) + ")"), std::string::npos) << reason;
+  EXPECT_NE(reason.find("in use by " + std::to_string(holder.pid()) + " (posix_tests)"),
+            std::string::npos)
+      << reason;
   EXPECT_NE(reason.find("Close that program"), std::string::npos) << reason;
+}
+
+TEST_F(PtySerialTest, APortAPlainReaderOpenedFirstIsRefusedNamingItAndLeftAlone) {
+  auto holder = std::make_unique<HoldingProcess>(line.slavePath(), false);
+  ASSERT_TRUE(holder->holding());
+  const int master = line.masterFd();
+  termios before{};
+  ASSERT_EQ(tcgetattr(master, &before), 0);
+  EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle)
+      << "it would take bytes away from the capture";
+  EXPECT_EQ(devices->lastOpenError(), EBUSY);
+  const std::string reason = devices->lastFailureReason();
+  EXPECT_NE(reason.find("in use by " + std::to_string(holder->pid()) + " (posix_tests)"),
+            std::string::npos)
+      << reason;
+  termios after{};
+  ASSERT_EQ(tcgetattr(master, &after), 0);
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the settings were not touched";
+  EXPECT_EQ(exclusiveFlag(), 0) << "nor the exclusive flag";
+
+  holder.reset();
+  const CommHandle port = devices->open(line.portName());
+  EXPECT_NE(port, kInvalidCommHandle) << "free again once the reader is gone";
+  EXPECT_TRUE(devices->close(port));
 }
 
 TEST_F(PtySerialTest, AProcessThatHoldsTheDeviceWithoutALockIsFoundByItsDescriptors) {

@@ -1,5 +1,7 @@
 // korvane-record on Windows: the recorder over the communications functions
 // and the settings the monitor keeps in the registry.
+#include <utility>
+
 #include "platform/win32/serial_device.h"
 #include "platform/win32/system_registry.h"
 #include "tools/record/recorder_program.h"
@@ -13,7 +15,9 @@ constexpr std::uint32_t kRecorderInputQueue = 64 * 1024;
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::win32::SerialDevices serialDevices({.minimumInputQueue = kRecorderInputQueue});
+  platform::win32::SerialDeviceOptions options;
+  options.minimumInputQueue = kRecorderInputQueue;
+  platform::win32::SerialDevices serialDevices(std::move(options));
   platform::win32::SystemRegistry registry;
   return recorder::runRecorderProgram(argc, argv, serialDevices, registry);
 }

@@ -4,10 +4,14 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <mstcpip.h>
-#include <windows.h>
+// In this order: winsock2.h before windows.h (which would bring the old
+// winsock.h), and mstcpip.h after both, whose types it takes.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+#include <mstcpip.h>
 #include <ws2tcpip.h>
+// clang-format on
 
 #include <mutex>
 

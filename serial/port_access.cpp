@@ -5,7 +5,9 @@
 
 #include "capture/monitor_state.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "serial/line_settings.h"
+#include "serial/open_ports.h"
 #include "serial/port_open_failure.h"
 #include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
@@ -61,8 +63,8 @@ int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
       StopBitsTable[static_cast<std::size_t>(stopBitsIndexOf(lineSettingsWord))].value);
   state.binary = true;
   state.parityCheck = true;  // also with no parity, as the line state is always given
-  // A rejected configuration leaves the device open: the only caller ends
-  // the process at once.
+  // A rejected configuration leaves the device open: the only caller gives
+  // every open port back and ends the process.
   if (!comm.setLineState(handle, state)) return -1;
   return 0;
 }
@@ -107,23 +109,29 @@ void CSetupDlg::openAllPorts() {
       }
     }
     if (!reason.empty()) {
-      std::fprintf(stderr, "%s: %s\n", kOpenFailedText[port], reason.c_str());
+      platform::writeDiagnosticLine(std::string(kOpenFailedText[port]) + ": " + reason);
       ShowMessageBox(GetSafeHwnd(), kOpenFailedText[port], "Error", MB_OK, reason);
-      // The ports opened before this one go out with the process.
-      for (int opened = 0; opened < port; ++opened) printPortStatistics(opened);
+      // The ports opened before this one are given back before the process
+      // ends: the process exit would leave them raw and held exclusively.
+      releaseOpenPorts();
       AfxExitProcess(kOpenFailedExitStatus);
     }
   }
   monitorState.connected = 1;
 }
 
-void CSetupDlg::closeAllPorts() {
+void releaseOpenPorts() {
   // Every open port is closed, whatever portBDisabled says now: the Disable
   // box acts at once, and a port must never stay held after a disconnect.
   // What each port received is told while its device is still open.
   printOpenPortStatistics();
   for (int port = 0; port < kPortCount; ++port) {
-    if (monitorState.portHandle[port] != platform::kInvalidCommHandle) closePort(port);
+    platform::CommHandle& handle = monitorState.portHandle[port];
+    if (handle == platform::kInvalidCommHandle) continue;
+    platform::commBackend().close(handle);
+    handle = platform::kInvalidCommHandle;
   }
   monitorState.connected = 0;
 }
+
+void CSetupDlg::closeAllPorts() { releaseOpenPorts(); }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "capture/monitor_state.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ std::string portHeading(const PortStatistics& statistics) {
   return heading;
 }
 
-void printLine(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+void printLine(const std::string& line) { platform::writeDiagnosticLine(line); }
 
 }  // namespace
 

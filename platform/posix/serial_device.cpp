@@ -76,6 +76,20 @@ void release(int fd) {
   flock(fd, LOCK_UN);
 }
 
+// Puts the device back as it was found and gives it up, in an order that
+// never lets it send what it receives: what is queued is dropped while the
+// monitor's settings (no echo) still hold; the found settings come back
+// while the device is still exclusively this process's; whatever an echo
+// they turn on queued in the moment before the close is dropped before the
+// driver transmits it; only then are the exclusive flag and the lock given
+// up and the descriptor closed by the caller.
+void giveBack(int fd, const SavedTerminalSettings& found) {
+  tcflush(fd, TCIOFLUSH);
+  found.restore(fd);
+  tcflush(fd, TCOFLUSH);
+  release(fd);
+}
+
 struct LineOutcome {
   bool set = false;
   int error = 0;                              // of a refused step
@@ -290,8 +304,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
 void SerialDevices::loseDevice(CommHandle handle, Port& port) {
   const int fd = static_cast<int>(handle);
   port.errors.update(readDriverErrorCounters(fd));
-  port.found.restore(fd);
-  release(fd);
+  giveBack(fd, port.found);
   // The stand-in takes the number over, closing the dead descriptor; without
   // one the dead descriptor keeps the number until the device is back.
   if (standIn_ >= 0) dup3(standIn_, fd, O_CLOEXEC);
@@ -308,8 +321,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   Attempt attempt = openDevice(port.name);
   if (attempt.fd < 0) return false;
   auto giveUp = [&] {
-    attempt.found.restore(attempt.fd);
-    release(attempt.fd);
+    giveBack(attempt.fd, attempt.found);
     ::close(attempt.fd);
     return false;
   };
@@ -345,10 +357,7 @@ bool SerialDevices::close(CommHandle handle) {
   const auto found = ports_.find(handle);
   if (found == ports_.end()) return false;
   const int fd = static_cast<int>(handle);
-  if (found->second->present) {
-    found->second->found.restore(fd);
-    release(fd);
-  }
+  if (found->second->present) giveBack(fd, found->second->found);
   ports_.erase(found);
   // The descriptor is released even when close reports an error, so the
   // handle is gone either way and must not be closed again.

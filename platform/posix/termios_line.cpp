@@ -129,7 +129,15 @@ LineState lineStateOf(const termios& tio) {
 
 void makeRawForMonitor(termios& tio) {
   cfmakeraw(&tio);
-  tio.c_iflag &= ~static_cast<tcflag_t>(kErrorMarking);
+  // cfmakeraw leaves IXOFF (the line discipline would send STOP and START
+  // bytes when its queue fills), IXANY, IUCLC, IMAXBEL (a bell sent when the
+  // queue is full) and the error handling flags as another program left
+  // them: every input and output flag is set from nothing instead, and no
+  // local mode is kept, so no byte is dropped, altered or echoed.
+  tio.c_iflag = 0;
+  tio.c_oflag = 0;
+  tio.c_lflag = 0;
+  // The modem-line settings (CRTSCTS, HUPCL) stay as the port had them.
   tio.c_cflag |= CREAD | CLOCAL;
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;

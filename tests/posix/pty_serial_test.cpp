@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "platform/posix/config_paths.h"
 #include "platform/posix/device_holders.h"
@@ -420,6 +422,82 @@ TEST_F(PtySerialTest, APortIsLeftAsItWasFound) {
     EXPECT_EQ(left.c_lflag, found.c_lflag) << c.what;
     EXPECT_EQ(std::memcmp(left.c_cc, found.c_cc, VEOL2 + 1), 0) << c.what;
   }
+}
+
+// What the monitor's Connect does with a port, on the backend.
+CommHandle connectLikeTheMonitor(platform::posix::SerialDevices& devices, const std::string& name) {
+  const CommHandle port = devices.open(name);
+  if (port == kInvalidCommHandle) return port;
+  devices.setQueues(port, 1024, 1024);
+  devices.purge(port);
+  devices.setReadsReturnAtOnce(port);
+  LineState state = devices.lineState(port).value_or(LineState{});
+  state.baudRate = 115200;
+  state.parityCheck = true;
+  if (!devices.setLineState(port, state)) {
+    devices.close(port);
+    return kInvalidCommHandle;
+  }
+  return port;
+}
+
+TEST_F(PtySerialTest, SettingsAnotherProgramLeftNeitherAlterNorSendAnything) {
+  const int master = line.masterFd();
+  termios left{};
+  ASSERT_EQ(tcgetattr(master, &left), 0);
+  left.c_iflag |= IXON | IXOFF | IXANY | IUCLC | IMAXBEL | IUTF8 | ISTRIP | INLCR | IGNCR | ICRNL |
+                  IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK;
+  left.c_lflag |= ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOKE | ICANON | ISIG | IEXTEN;
+  left.c_oflag |= OPOST | ONLCR | OLCUC | OCRNL;
+  left.c_cflag |= CRTSCTS | HUPCL;
+  ASSERT_EQ(tcsetattr(master, TCSANOW, &left), 0);
+
+  const CommHandle port = connectLikeTheMonitor(*devices, line.portName());
+  ASSERT_NE(port, kInvalidCommHandle) << devices->lastFailureReason();
+  termios taken{};
+  ASSERT_EQ(tcgetattr(master, &taken), 0);
+  EXPECT_EQ(taken.c_iflag, 0u) << std::oct << taken.c_iflag;
+  EXPECT_EQ(taken.c_lflag, 0u) << std::oct << taken.c_lflag;
+  EXPECT_EQ(taken.c_oflag, 0u) << std::oct << taken.c_oflag;
+  EXPECT_EQ(taken.c_cflag & (CRTSCTS | HUPCL), CRTSCTS | HUPCL) << "modem-line settings kept";
+
+  // Two seconds of every byte value, control and flow-control bytes among
+  // them, with the port's queue let fill up between reads: every byte comes
+  // through unchanged and nothing at all comes back down the line.
+  ASSERT_EQ(fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK), 0);
+  std::vector<std::uint8_t> sent;
+  std::vector<std::uint8_t> received;
+  std::size_t sentBytes = 0;
+  std::size_t backDownTheLine = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < end) {
+    for (int i = 0; i < 64; ++i) sent.push_back(static_cast<std::uint8_t>(sent.size() * 7 + 3));
+    while (sentBytes < sent.size()) {
+      const ssize_t n = write(master, sent.data() + sentBytes, sent.size() - sentBytes);
+      if (n <= 0) break;
+      sentBytes += static_cast<std::size_t>(n);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::uint8_t buffer[256];
+    int got = 0;
+    while ((got = devices->read(port, buffer, 256)) > 0)
+      received.insert(received.end(), buffer, buffer + got);
+    ASSERT_GE(got, 0);
+    std::uint8_t back[256];
+    ssize_t echoed = 0;
+    while ((echoed = ::read(master, back, sizeof back)) > 0)
+      backDownTheLine += static_cast<std::size_t>(echoed);
+  }
+  ASSERT_TRUE(waitQueued(static_cast<int>(port), static_cast<int>(sentBytes - received.size())));
+  std::uint8_t buffer[256];
+  int got = 0;
+  while ((got = devices->read(port, buffer, 256)) > 0)
+    received.insert(received.end(), buffer, buffer + got);
+  sent.resize(sentBytes);
+  EXPECT_GT(sentBytes, 10000u);
+  EXPECT_TRUE(received == sent) << received.size() << " of " << sent.size() << " bytes";
+  EXPECT_EQ(backDownTheLine, 0u) << "bytes sent on the line";
+  EXPECT_TRUE(devices->close(port));
 }
 
 }  // namespace

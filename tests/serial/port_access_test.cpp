@@ -184,7 +184,7 @@ TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailure
             "PORT A COM3: 0 bytes, ? parity, ? framing, ? overrun errors\n")
       << "the reason, then the line of the port that did open";
   EXPECT_EQ(monitorState.connected, 0);
-  EXPECT_TRUE(comm.isOpen("COM3")) << "port A is left to the end of the process";
+  EXPECT_FALSE(comm.isOpen("COM3")) << "port A is given back before the process ends";
 
   resetProcessState();
   headless::system().reset();

@@ -306,6 +306,23 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
       {{"--parity-b", "odd", "--stop-bits-a", "3", "capture.kvn"}, {}, 2, "stop bits are 1 2"},
       {{"--max-bytes", "lots", "capture.kvn"}, {}, 2, "--max-bytes takes a size"},
       {{"--loud", "capture.kvn"}, {}, 2, "unknown option --loud"},
+      // The window polls no faster than every 10 ms; neither does the recorder.
+      {{"--poll-ms", "5", "capture.kvn"}, {}, 2, "--poll-ms takes 10 to 999 milliseconds, not 5"},
+      // Past the clock's range a run would never end and never sleep.
+      {{"--seconds", "inf", "capture.kvn"}, {}, 2, "--seconds takes a positive number of seconds"},
+      {{"--seconds", "nan", "capture.kvn"}, {}, 2, "--seconds takes a positive number of seconds"},
+      {{"--seconds", "1e12", "capture.kvn"}, {}, 2, "up to 3153600000 (100 years), not 1e12"},
+      // A threshold the store never reaches before it refuses reads.
+      {{"--store-mb", "1", "--recycle-at", "1M", "capture.kvn"},
+       {},
+       2,
+       "--recycle-at must leave room for one more read in the 1 MiB store: at most 1048160 bytes"},
+      // Somebody's text: nothing suggested would empty or cut it.
+      {{"--append", "capture.kvn"},
+       bytesOf("shopping list\n"),
+       1,
+       "not a capture file at byte offset 0: length byte 115 is above 16; the file is left as it "
+       "is: name a new capture file"},
   };
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -315,10 +332,30 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
     EXPECT_EQ(result.status, c.status);
     EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
     EXPECT_EQ(file("capture.kvn"), c.existing) << "the file changed";
+    EXPECT_EQ(result.err.find("truncate"), std::string::npos) << result.err;
   }
   const auto version = record({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "korvane-record 1.4\n");
+}
+
+// A file whose last record a power cut left half written: the advice cuts
+// it back to its whole records, and works as printed for a name with a
+// quote in it.
+TEST_F(CaptureRecorder, TheSuggestedCommandCutsAFileWithAQuoteInItsNameBackToWholeRecords) {
+  const Bytes cut = {1, 1, '0', '0', '0', '0', '0', '1', ':', ' ', 'x', 5, 2, '0', '0'};
+  const std::string name = "night's $HOME `x`.kvn";
+  writeFile(name, cut);
+  const auto result = record({"--append", name});
+  EXPECT_EQ(result.status, 1);
+  const std::string advice = "to keep the whole records before it and add to them: ";
+  const auto at = result.err.find(advice);
+  ASSERT_NE(at, std::string::npos) << result.err;
+  std::string command = result.err.substr(at + advice.size());
+  command = command.substr(0, command.find('\n'));
+  const std::string shell = "cd '" + dir_.string() + "' && " + command;
+  ASSERT_EQ(std::system(shell.c_str()), 0) << command;
+  EXPECT_EQ(file(name), Bytes(cut.begin(), cut.begin() + 11)) << command;
 }
 
 }  // namespace

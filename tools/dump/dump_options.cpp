@@ -17,6 +17,7 @@ std::optional<int> parsePort(std::string_view name) {
 DumpParse parseDumpOptions(const std::vector<std::string_view>& args) {
   DumpOptions options;
   bool raw = false;
+  bool formatGiven = false;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
@@ -54,6 +55,7 @@ DumpParse parseDumpOptions(const std::vector<std::string_view>& args) {
         return DumpUsageError{"--format takes text, csv or jsonl, not " + std::string(*value)};
       }
       options.format = *format;
+      formatGiven = true;
     } else {
       const auto tag = parsePort(*value);
       if (!tag) return DumpUsageError{"--port takes A or B, not " + std::string(*value)};
@@ -61,6 +63,11 @@ DumpParse parseDumpOptions(const std::vector<std::string_view>& args) {
     }
   }
   if (raw) {
+    // Either is a choice of output; taking one of two silently would hide
+    // a mistake in a script.
+    if (formatGiven) {
+      return DumpUsageError{"--raw writes the port's bytes unchanged and takes no --format"};
+    }
     if (options.portTag == 0) {
       return DumpUsageError{"--raw writes one port's bytes: add --port A or --port B"};
     }

@@ -1,6 +1,7 @@
 #include "tools/record/record_options.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include "serial/line_settings.h"
@@ -94,6 +95,10 @@ std::optional<std::uint64_t> parseByteCount(std::string_view text) {
   return *value * multiple;
 }
 
+std::uint64_t highestRecycleAt(int storeMB) {
+  return static_cast<std::uint64_t>(storeMB) * (1u << 20) - kOneReadStoreBytes;
+}
+
 RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
   RecordOptions options;
   std::vector<std::string> files;
@@ -168,15 +173,20 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
       }
     } else if (name == "--poll-ms") {
       const auto ms = parseUnsigned(text);
-      if (!ms || *ms < 1 || *ms > 999) {
-        return RecordUsageError{"--poll-ms takes 1 to 999 milliseconds, not " + text};
+      // The monitor's window polls no faster than every 10 ms; the
+      // recorder keeps to the same periods.
+      if (!ms || *ms < 10 || *ms > 999) {
+        return RecordUsageError{"--poll-ms takes 10 to 999 milliseconds, not " + text};
       }
       options.settings["POLLTIME"] = std::to_string(*ms);
     } else if (name == "--seconds") {
       char* end = nullptr;
       const double seconds = std::strtod(text.c_str(), &end);
-      if (text.empty() || end != text.c_str() + text.size() || !(seconds > 0)) {
-        return RecordUsageError{"--seconds takes a positive number, not " + text};
+      if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(seconds) ||
+          !(seconds > 0) || seconds > kMostSeconds) {
+        return RecordUsageError{
+            "--seconds takes a positive number of seconds up to 3153600000 (100 years), not " +
+            text};
       }
       options.seconds = seconds;
     } else if (name == "--max-bytes") {
@@ -197,6 +207,12 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
   }
   if (files.size() != 1) {
     return RecordUsageError{files.empty() ? "no capture file named" : "one capture file only"};
+  }
+  if (options.recycleAtBytes && *options.recycleAtBytes > highestRecycleAt(options.storeMB)) {
+    return RecordUsageError{"--recycle-at must leave room for one more read in the " +
+                            std::to_string(options.storeMB) + " MiB store: at most " +
+                            std::to_string(highestRecycleAt(options.storeMB)) + " bytes, not " +
+                            std::to_string(*options.recycleAtBytes)};
   }
   options.file = files.front();
   options.settings["MEMSIZE"] = std::to_string(options.storeMB);
@@ -219,7 +235,7 @@ std::string recordUsageText() {
          "  --data-bits-a N, --data-bits-b N        5 6 7 8\n"
          "  --stop-bits-a N, --stop-bits-b N        1 2\n"
          "  --parity-a P, --parity-b P              NONE EVEN ODD MARK SPACE\n"
-         "  --poll-ms N            polling period in ms (1 to 999)\n"
+         "  --poll-ms N            polling period in ms (10 to 999)\n"
          "  --seconds N            stop after N seconds\n"
          "  --max-bytes N          stop before the file grows past N bytes (K, M, G)\n"
          "  --append               add to an existing capture file (it must end on a\n"

@@ -1,8 +1,11 @@
 #include "tools/record/record_session.h"
 
+#include <algorithm>
+
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
+#include "capture/poll_period.h"
 #include "platform/process/stop_request.h"
 #include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
@@ -13,8 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The most one read can add to the store: 256 bytes as 16 records of 26.
-constexpr std::size_t kOneReadStoreBytes = 16 * (16 + 10);
 constexpr std::int32_t kOneReadSlots = 16;
 // The index is recycled well before its last slot, like the buffer.
 constexpr std::int32_t kRecycleAtSlots = kRecordIndexSlots - kRecordIndexSlots / 8;
@@ -87,9 +88,15 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
   const std::size_t storeBytes = captureBufferBytes();
   const std::size_t lastMiB =
       storeBytes > kBytesPerMiB ? storeBytes - kBytesPerMiB : storeBytes / 2;
-  const std::uint64_t recycleAt = options.recycleAtBytes.value_or(lastMiB);
+  // A threshold the store cannot reach before it refuses reads would stop
+  // the capture without a word; the options refuse one, and it is capped
+  // here for a store that came out smaller than asked.
+  const std::uint64_t recycleAt =
+      std::min<std::uint64_t>(options.recycleAtBytes.value_or(lastMiB),
+                              storeBytes - std::min<std::size_t>(storeBytes, kOneReadStoreBytes));
 
-  const auto period = std::chrono::milliseconds(s.pollTimeMs > 0 ? s.pollTimeMs : 1);
+  // The window's rule: a polling time that is too short or no number polls at 10 ms.
+  const auto period = std::chrono::milliseconds(pollPeriodMs(s.pollTimeMs));
   const Clock::time_point start = Clock::now();
   Clock::time_point deadline = start;
   const std::uint8_t* writtenUpTo = s.bufferStart;

@@ -73,10 +73,13 @@ int runRecorderProgram(int argc, char** argv, platform::CommBackend& serialDevic
     return kFailed;
   }
 
+  // Caught before any port is open: a stop while the ports open ends the
+  // session after its first tick, with every port given back.
+  platform::process::catchStopRequests();
   CSetupDlg setup;
   setup.loadCaptureSettings();
   // A port that does not open is told as the monitor tells it, and ends the
-  // process with status 1.
+  // process with status 1 once the ports already open are given back.
   setup.openAllPorts();
 
   CaptureFileWriter file;
@@ -87,7 +90,6 @@ int runRecorderProgram(int argc, char** argv, platform::CommBackend& serialDevic
     return kFailed;
   }
 
-  platform::process::catchStopRequests();
   const SessionResult result = runSession(options, setup, file, stderr);
   setup.closeAllPorts();
   printSummary(options, file, result);

@@ -125,8 +125,10 @@ CommHandle RemoteLines::open(const std::string& path) {
   ConnectAttempt attempt(address->host, address->port, timeouts_.connect);
   const ConnectOutcome outcome = attempt.wait();
   if (outcome.socket == kNoSocket) {
-    lastFailureReason_ = url + ": " + outcome.failure +
-                         "; check that the server runs on that machine and serves that port";
+    lastFailureReason_ =
+        url + ": " + outcome.failure +
+        (outcome.hostUnknown ? "; check the host's name"
+                             : "; check that the server runs on that machine and serves that port");
     return kInvalidCommHandle;
   }
   auto line = std::make_unique<Line>();

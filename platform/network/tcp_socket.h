@@ -16,7 +16,8 @@ inline constexpr SocketHandle kNoSocket = -1;
 
 struct ConnectOutcome {
   SocketHandle socket = kNoSocket;
-  std::string failure;  // why not, when socket is kNoSocket
+  std::string failure;       // why not, when socket is kNoSocket
+  bool hostUnknown = false;  // the name lookup failed
 };
 
 // Looks the host up and connects to its port, trying each address it has,

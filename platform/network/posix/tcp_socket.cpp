@@ -57,6 +57,7 @@ ConnectOutcome connectTcp(const std::string& host, std::uint16_t port,
   addrinfo* found = nullptr;
   const int lookup = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
   if (lookup != 0) {
+    outcome.hostUnknown = true;
     outcome.failure =
         "cannot find the host " + host + ": " +
         (lookup == EAI_SYSTEM ? systemError(errno) : std::string(gai_strerror(lookup)));

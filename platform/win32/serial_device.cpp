@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "platform/comm/line_rate.h"
 #include "platform/win32/comm_settings.h"
 #include "platform/win32/dcb_line.h"
 #include "platform/win32/failure_reason.h"
@@ -136,6 +137,17 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   if (device == nullptr || !valid(device->handle)) return false;
   if (!applyLineState(win32Handle(device->handle), state)) {
     lastFailureReason_ = describeDeviceFailure(device->path, GetLastError());
+    return false;
+  }
+  // A driver may take a rate it cannot make and round it to its clock.
+  DCB taken{};
+  taken.DCBlength = sizeof taken;
+  const bool readBack = GetCommState(win32Handle(device->handle), &taken) != FALSE;
+  if (!readBack || !rateTaken(state.baudRate, taken.BaudRate)) {
+    lastFailureReason_ = portName(device->path) + ": the port does not take " +
+                         std::to_string(state.baudRate) + " baud" +
+                         (readBack ? " (it set " + std::to_string(taken.BaudRate) + ")" : "") +
+                         ". Choose another baud rate in Setup.";
     return false;
   }
   device->lineState = state;

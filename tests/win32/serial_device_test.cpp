@@ -93,6 +93,18 @@ TEST_F(Win32SerialTest, OpensConfiguresAndReadsNothingAtOnceOnAQuietLine) {
   EXPECT_TRUE(devices.lastFailureReason().empty());
 }
 
+TEST_F(Win32SerialTest, TypedRatesAreSetAsTypedAndReadBack) {
+  openConfigured("COM5");
+  for (std::uint32_t rate : {921600u, 3000000u, 460800u, 1000000u, 4000000u, 50u}) {
+    auto state = devices.lineState(handle);
+    ASSERT_TRUE(state.has_value());
+    state->baudRate = rate;
+    EXPECT_TRUE(devices.setLineState(handle, *state))
+        << rate << ": " << devices.lastFailureReason();
+    EXPECT_EQ(devices.lineState(handle)->baudRate, rate);
+  }
+}
+
 TEST_F(Win32SerialTest, QueuedBytesComeIn256ByteReadsAndTheRestAfter) {
   openConfigured("COM5");
   ASSERT_TRUE(line.send(1000, 1000, 0));

@@ -258,7 +258,7 @@ TEST_F(CaptureDump, CommandLineFollowsTheUsualConventions) {
       {{"--port=B", "--format=csv", "--", "FILE"}, 0, "1000000,B,1,41", ""},
       {{"./FILE", "--format", "jsonl", "--port", "a"}, 0, "\"port\":\"A\",\"length\":3", ""},
       {{"--raw", "--", "FILE"}, 2, "", "add --port A or --port B"},
-      {{"--format", "xml", "--", "FILE"}, 2, "", "text, csv or jsonl"},
+      {{"--format", "xml", "--", "FILE"}, 2, "", "text, csv, jsonl or pcap"},
       {{"--port", "C"}, 2, "", "--port takes A or B"},
       {{"--colour"}, 2, "", "unknown option --colour"},
       {{"--format"}, 2, "", "--format needs a value"},

@@ -212,8 +212,19 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
       options.recycleAtBytes = bytes;
     }
   }
-  if (files.size() != 1) {
-    return RecordUsageError{files.empty() ? "no capture file named" : "one capture file only"};
+  if (files.size() > 1) return RecordUsageError{"one capture file only"};
+  if (files.empty() && options.pcapFile.empty()) return RecordUsageError{"no capture file named"};
+  if (options.pcapFile.empty() && (options.joinGap || options.joinBaud)) {
+    return RecordUsageError{"--join-gap and --join-baud shape the pcap file: add --pcap FILE"};
+  }
+  if (options.joinBaud && !options.joinGap) {
+    return RecordUsageError{"--join-baud counts the characters of --join-gap: add --join-gap"};
+  }
+  if (files.empty() && (options.maxBytes || options.append)) {
+    return RecordUsageError{"--max-bytes and --append are about the capture file: name one"};
+  }
+  if (!files.empty() && files.front() == options.pcapFile) {
+    return RecordUsageError{"the capture file and the pcap file must differ"};
   }
   if (options.recycleAtBytes && *options.recycleAtBytes > highestRecycleAt(options.storeMB)) {
     return RecordUsageError{"--recycle-at must leave room for one more read in the " +
@@ -221,7 +232,7 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
                             std::to_string(highestRecycleAt(options.storeMB)) + " bytes, not " +
                             std::to_string(*options.recycleAtBytes)};
   }
-  options.file = files.front();
+  if (!files.empty()) options.file = files.front();
   options.settings["MEMSIZE"] = std::to_string(options.storeMB);
   return options;
 }

@@ -6,6 +6,7 @@
 
 #include "capture/monitor_state.h"
 #include "capture/utc_time_text.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ std::string portHeading(const PortStatistics& statistics) {
   return heading;
 }
 
-void printLine(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+void printLine(const std::string& line) { platform::writeDiagnosticLine(line); }
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 // Per-port figures of a capture: what each open port received, the line
 // errors its driver counted and how often its device went away. The monitor
-// prints them as one line per port on standard error when a capture ends;
-// other programs that run the ports read them through this header.
+// prints them as one line per port as diagnostic lines (standard error and the log file) when a
+// capture ends; other programs that run the ports read them through this header.
 #pragma once
 
 #include <cstdint>
@@ -30,10 +30,10 @@ std::optional<PortStatistics> openPortStatistics(int port);
 // errors", with ", N breaks" added when the driver counted any.
 std::string formatPortStatistics(const PortStatistics& statistics);
 
-// The statistics line of port on standard error, when it is open.
+// The statistics line of port as a diagnostic line, when it is open.
 void printPortStatistics(int port);
 
-// One statistics line per open port, port A first, on standard error.
+// One statistics line per open port, port A first, as diagnostic lines.
 void printOpenPortStatistics();
 
 // Starts the figures of a port that has just been opened by name.

@@ -2,20 +2,37 @@
 // wait: each asks the driver how much it has queued and reads only that, so
 // the device is opened for plain (not overlapped) I/O. A device that goes
 // away keeps its handle; later reads try to open it again, at most every
-// half second, with the settings it had.
+// half second, with the settings it had. Closing a port puts back the DCB
+// and timeouts it had when it was opened.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/comm/comm_backend.h"
+#include "platform/win32/line_error_tally.h"
 
 namespace platform::win32 {
 
+class SavedCommSettings;
+
+// Choices of the program that runs the ports, beyond what the comm seam asks.
+struct SerialDeviceOptions {
+  // The driver's input queue is made at least this large whatever setQueues
+  // asks: the recorder writes to disk and may fall behind for longer than
+  // the window's queue holds.
+  std::uint32_t minimumInputQueue = 0;
+  // Runs just before each reopen of a device that went away (tests and
+  // benchmarks stand in for an open that blocks, as a Bluetooth port's can).
+  std::function<void()> beforeReopen;
+};
+
 class SerialDevices final : public CommBackend {
  public:
-  SerialDevices() = default;
+  explicit SerialDevices(SerialDeviceOptions options = {});
   ~SerialDevices() override;
   SerialDevices(const SerialDevices&) = delete;
   SerialDevices& operator=(const SerialDevices&) = delete;
@@ -44,7 +61,9 @@ class SerialDevices final : public CommBackend {
     std::optional<std::uint32_t> inputQueue, outputQueue;
     bool readsReturnAtOnce = false;
     std::optional<LineState> lineState;
-    std::uint64_t parity = 0, framing = 0, overrun = 0, bufferOverrun = 0, breaks = 0;
+    LineErrorTally errors;
+    // The settings found at open, put back at close.
+    std::unique_ptr<SavedCommSettings> found;
   };
 
   Device* find(CommHandle handle);
@@ -55,6 +74,9 @@ class SerialDevices final : public CommBackend {
   void markGone(Device& device);
   void tryReopen(Device& device);
 
+  std::uint32_t inputQueueFor(std::uint32_t asked) const;
+
+  SerialDeviceOptions options_;
   std::map<CommHandle, Device> devices_;
   CommHandle nextHandle_ = 1;
   std::string lastFailureReason_;

@@ -27,6 +27,7 @@ std::optional<std::int64_t> parseCount(const std::string& text) {
 DumpParse parseDumpOptions(const std::vector<std::string_view>& args) {
   DumpOptions options;
   bool raw = false;
+  bool formatGiven = false;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
@@ -76,6 +77,7 @@ DumpParse parseDumpOptions(const std::vector<std::string_view>& args) {
         return DumpUsageError{"--format takes text, csv, jsonl or pcap, not " + text};
       }
       options.format = *format;
+      formatGiven = true;
     } else if (name == "--poll-ms") {
       const auto ms = parseCount(text);
       if (!ms || *ms < 1 || *ms > 999) {
@@ -112,12 +114,15 @@ DumpParse parseDumpOptions(const std::vector<std::string_view>& args) {
     }
   }
   if (raw) {
+    // Either is a choice of output; taking one of two silently would hide
+    // a mistake in a script.
+    if (formatGiven) {
+      return DumpUsageError{"--raw writes the port's bytes unchanged and takes no --format"};
+    }
     if (options.portTag == 0) {
       return DumpUsageError{"--raw writes one port's bytes: add --port A or --port B"};
     }
-    if (options.format == RecordFormat::Pcap || options.timeColumn) {
-      return DumpUsageError{"--raw writes bytes alone: it takes neither --format pcap nor --time"};
-    }
+    if (options.timeColumn) return DumpUsageError{"--raw writes bytes alone: it takes no --time"};
     options.format = RecordFormat::Raw;
   }
   const bool pcap = options.format == RecordFormat::Pcap;

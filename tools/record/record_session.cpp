@@ -5,6 +5,7 @@
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
+#include "capture/poll_period.h"
 #include "platform/process/stop_request.h"
 #include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
@@ -94,7 +95,8 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
       std::min<std::uint64_t>(options.recycleAtBytes.value_or(lastMiB),
                               storeBytes - std::min<std::size_t>(storeBytes, kOneReadStoreBytes));
 
-  const auto period = std::chrono::milliseconds(s.pollTimeMs > 0 ? s.pollTimeMs : 1);
+  // The window's rule: a polling time that is too short or no number polls at 10 ms.
+  const auto period = std::chrono::milliseconds(pollPeriodMs(s.pollTimeMs));
   const Clock::time_point start = Clock::now();
   Clock::time_point deadline = start;
   const std::uint8_t* writtenUpTo = s.bufferStart;

@@ -1,0 +1,11 @@
+#include "platform/comm/port_name_advice.h"
+
+namespace platform {
+
+std::string longPortNameAdvice() {
+  return "To use a longer device path on Linux, make a symbolic link with a short name in "
+         "~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ name) and enter that "
+         "name.";
+}
+
+}  // namespace platform

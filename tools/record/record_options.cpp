@@ -149,8 +149,14 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
         continue;
       }
       // The settings file keeps 8 bytes of a name; the device path rule
-      // takes names of up to 11 characters.
-      if (text.empty() || text.size() > 11) {
+      // takes names of up to 11 characters. A remote line's address
+      // (rfc2217://HOST:PORT, tcp://HOST:PORT) is read like a stored value,
+      // whose read buffer holds 63 characters.
+      const bool address = text.find("://") != std::string::npos;
+      if (address && text.size() > 63) {
+        return RecordUsageError{std::string(name) + " takes an address of at most 63 characters"};
+      }
+      if (!address && (text.empty() || text.size() > 11)) {
         return RecordUsageError{std::string(name) + " takes a port name of 1 to 11 characters"};
       }
       options.settings[portB ? "Port2" : "Port1"] = text;
@@ -251,7 +257,8 @@ std::string recordUsageText() {
          "the options below replace a setting for this run only. Records are written\n"
          "as they arrive and flushed every second.\n"
          "\n"
-         "  --port-a NAME          port A's device (a port name as in Setup)\n"
+         "  --port-a NAME          port A's device (a port name as in Setup, or a\n"
+         "                         remote line: rfc2217://HOST:PORT, tcp://HOST:PORT)\n"
          "  --port-b NAME|off      port B's device, or off to capture port A alone\n"
          "  --baud N               both ports' baud rate, 50 to 4000000\n"
          "  --baud-a N, --baud-b N\n"

@@ -217,9 +217,12 @@ TEST_F(PcapTools, APcapFileAloneEndsOnAWholePacketOnEveryWayOut) {
     auto lines = startLines("counter", "256000", 2, {"--drain-ms", "1000"});
     auto recorder = startRecorder({"--baud", "256000", "--pcap", "only.pcap"}, c.sizeLimit);
     tool_test::ChildOutcome recorded;
+    std::vector<linesim::LineReport> reports;
     if (c.stopBySignal) {
       const tool_test::ChildOutcome sent = lines->finish(30);
       ASSERT_EQ(sent.status, 0) << sent.err;
+      reports = linesim::parseSentLines(sent.out);
+      ASSERT_EQ(reports.size(), 2u);
       std::this_thread::sleep_for(100ms);
       recorder->signal(SIGTERM);
       recorded = recorder->finish(20);
@@ -235,6 +238,19 @@ TEST_F(PcapTools, APcapFileAloneEndsOnAWholePacketOnEveryWayOut) {
     EXPECT_EQ(field(recorded.out, "file"), "") << "no capture file was asked for";
     const std::vector<AnalysedPacket> packets = analysed("only.pcap");
     EXPECT_GT(dataPackets(packets).size(), 10u);
+    // Each line's bytes once, in order: all of them unless the disk ran full.
+    Bytes port[2];
+    for (const AnalysedPacket& p : dataPackets(packets)) {
+      ASSERT_TRUE(p.footer == 1 || p.footer == 2);
+      port[p.footer - 1].insert(port[p.footer - 1].end(), p.payload.begin(), p.payload.end());
+    }
+    for (std::size_t line = 0; line < 2; ++line) {
+      EXPECT_EQ(linesim::firstMismatch(linesim::Pattern::counter, 1, line, port[line]),
+                std::nullopt);
+      if (!reports.empty()) {
+        EXPECT_EQ(port[line].size(), reports[line].bytes);
+      }
+    }
     const auto size = fs::file_size(dir_ / "only.pcap");
     EXPECT_EQ(field(recorded.out, "bytes"), std::to_string(size));
     if (c.sizeLimit) {

@@ -100,16 +100,20 @@ grep -q "cannot open $work/absent.kvn" "$work/absent.err" ||
   fail "the monitor did not name the missing file: $(cat "$work/absent.err")"
 
 # Purge: nothing of the package is left, and the MIME database forgets .kvn.
+# The package has no configuration files, so remove leaves no more than purge.
+[[ -z $(dpkg-query -W -f='${Conffiles}' korvane) ]] ||
+  fail "the package has configuration files that remove would leave behind"
 apt_quiet purge korvane
 installed=0
 while IFS= read -r path; do
   if [[ -d $path ]]; then
-    [[ $path == *korvane* && -e $path ]] && fail "left after purge: $path"
+    # Shared folders (/usr/bin) stay; the package's own go.
+    if [[ $path == *korvane* && -e $path ]]; then fail "left after purge: $path"; fi
   elif [[ -e $path || -L $path ]]; then
     fail "left after purge: $path"
   fi
 done <"$work/listed"
-if dpkg-query -W -f='${Status}' korvane 2>/dev/null | grep -q "installed"; then
+if dpkg-query -W -f='${Status}' korvane 2>/dev/null | grep -q " installed\| config-files"; then
   fail "dpkg still knows korvane after purge"
 fi
 if grep -q 'korvane' /usr/share/mime/globs; then

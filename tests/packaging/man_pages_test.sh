@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Each program's manual page has an entry for exactly the options its --help
-# names, and every page renders without a groff warning.
+# names and gives the same ranges of values, and every page renders without a
+# groff warning.
 #   man_pages_test.sh MAN_DIR PROGRAM...
 # MAN_DIR holds NAME.1 for each PROGRAM and for the monitor (korvane.1).
 set -euo pipefail
@@ -28,6 +29,14 @@ for program in "$@"; do
     diff <(echo "$help_options") <(echo "$page_options") | grep '^[<>]' >&2 || true
     status=1
   fi
+  # The ranges --help gives ("1 to 999") are the page's too.
+  page_text=$(sed 's/\\-/-/g' "$page")
+  while IFS= read -r range; do
+    if [[ -n $range && $page_text != *"$range"* ]]; then
+      echo "$name: --help gives the range \"$range\" and $page does not" >&2
+      status=1
+    fi
+  done < <("$program" --help | grep -o '[0-9][0-9]* to [0-9][0-9]*' | sort -u)
 done
 
 for page in "$man_dir"/*.1; do

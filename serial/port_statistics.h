@@ -40,8 +40,8 @@ void printOpenPortStatistics();
 void startPortCounters(int port, const std::string& name);
 
 // Called after every read of an open port with whether its device is there:
-// counts and prints, with the poll number, the moment it goes away and the
-// moment it is back. The port stays connected through both.
+// counts and prints, with the poll number and the wall-clock time (ISO 8601,
+// UTC), the moment it goes away and the moment it is back. The port stays connected through both.
 void notePortPresence(int port, bool present);
 
 // 1234567 -> "1,234,567".

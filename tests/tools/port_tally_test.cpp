@@ -29,7 +29,7 @@ TEST(RecorderPortTally, CountsAreExactUnknownOrMarkedAsLowerBounds) {
     tally.statistics.lineErrors = c.errors;
     EXPECT_EQ(recorder::formatTally(tally),
               std::string("port=B name=COM4 bytes=77 records=8 failed-reads=4 ") + c.counts +
-                  " device-lost=0 device-back=0");
+                  " device-lost=0 device-back=0 damaged=unknown");
   }
 }
 

@@ -30,7 +30,8 @@ std::string formatTally(const PortTally& t) {
           " buffer-overrun=" + count(s.lineErrors.bufferOverrun, atLeast) +
           " breaks=" + count(s.lineErrors.breaks, atLeast) +
           " device-lost=" + std::to_string(s.timesLost) +
-          " device-back=" + std::to_string(s.timesBack);
+          " device-back=" + std::to_string(s.timesBack) +
+          " damaged=" + count(s.damagedBytes, false);
   return line;
 }
 

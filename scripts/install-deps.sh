@@ -20,6 +20,8 @@ group_linux_tests=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils procps python3 shared-mime-info desktop-file-utils
+  # The checks of the manual pages and the AppStream metainfo.
+  man-db appstream
   # Real peers of the tests: ser2net serves remote lines, tshark reads the
   # capture exports, lintian checks the Debian package.
   ser2net tshark lintian

@@ -34,10 +34,12 @@ std::string devicePathFor(const std::string& name) {
 
 int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
   if (!validPort(port)) return -1;
-  // Indexes beyond a table give the port nothing it could be set to.
+  // Indexes beyond a table give the port nothing it could be set to; the
+  // baud index one past the table stands for the port's typed rate.
   const int baudIndex = baudIndexOf(lineSettingsWord);
   const int parityIndex = parityIndexOf(lineSettingsWord);
-  if (baudIndex >= static_cast<int>(BaudRateTable.size()) ||
+  const bool typedRate = baudIndex == kTypedBaudIndex && monitorState.typedBaudRate[port] != 0;
+  if ((baudIndex >= static_cast<int>(BaudRateTable.size()) && !typedRate) ||
       parityIndex >= static_cast<int>(ParityTable.size())) {
     return -1;
   }
@@ -54,7 +56,9 @@ int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
   comm.setReadsReturnAtOnce(handle);
   platform::LineState state = comm.lineState(handle).value_or(platform::LineState{});
   state.baudRate =
-      static_cast<std::uint32_t>(BaudRateTable[static_cast<std::size_t>(baudIndex)].value);
+      typedRate
+          ? monitorState.typedBaudRate[port]
+          : static_cast<std::uint32_t>(BaudRateTable[static_cast<std::size_t>(baudIndex)].value);
   state.byteSize = static_cast<std::uint8_t>(
       DataBitsTable[static_cast<std::size_t>(dataBitsIndexOf(lineSettingsWord))].value);
   state.parity =

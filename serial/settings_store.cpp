@@ -198,6 +198,10 @@ void CSetupDlg::encodeLineSettings() {
   for (int port = 0; port < 2; ++port) {
     monitorState.baudPart[port] =
         encodedPart(BaudRateTable, *baud[port], LineSettingsField::kBaudShift);
+    monitorState.typedBaudRate[port] =
+        lineSettingIndex(BaudRateTable, *baud[port]) == kTypedBaudIndex
+            ? typedBaudRate(*baud[port]).value_or(0)
+            : 0;
     monitorState.dataBitsPart[port] =
         encodedPart(DataBitsTable, *dataBits[port], LineSettingsField::kDataBitsShift);
     monitorState.stopBitsPart[port] =

@@ -18,8 +18,10 @@ CSetupDlg::CSetupDlg(CWnd* parent) : CDialog(setupDialogTemplate(), parent) {}
 // polling time has been taken, everything after it has not.
 void CSetupDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
-  DDX_CBString(dx, IDC_BAUDRATE1, m_settings.baudRate1);
-  DDX_CBString(dx, IDC_BAUDRATE2, m_settings.baudRate2);
+  // A typed rate such as 25600 begins a list entry (256000); selecting that
+  // entry would change the port's rate at the next SAVE.
+  DDX_CBStringExact(dx, IDC_BAUDRATE1, m_settings.baudRate1);
+  DDX_CBStringExact(dx, IDC_BAUDRATE2, m_settings.baudRate2);
   DDX_CBString(dx, IDC_DATABIT1, m_settings.dataBit1);
   DDX_CBString(dx, IDC_DATABIT2, m_settings.dataBit2);
   DDX_Check(dx, IDC_DISABLE, m_settings.disable);

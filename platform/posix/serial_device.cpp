@@ -25,13 +25,6 @@
 namespace platform::posix {
 namespace {
 
-// A driver may round a rate to what its clock divides to; a UART tolerates
-// a few percent, so a rate taken within 3 % counts as taken.
-bool rateTaken(std::uint32_t requested, std::uint32_t taken) {
-  const std::uint64_t difference = requested > taken ? requested - taken : taken - requested;
-  return difference * 100 <= static_cast<std::uint64_t>(requested) * 3;
-}
-
 // Whether a character device is a terminal, decided before it is opened:
 // opening some devices (a watchdog, for one) acts on the hardware, so only
 // terminal devices are ever opened. Unix98 pseudo-terminal slaves have no
@@ -141,6 +134,7 @@ struct SerialDevices::Attempt {
   std::optional<ResolvedName> resolved;
   int fd = -1;
   int error = 0;
+  std::vector<DeviceHolder> holders;  // other processes found holding the device
   SavedTerminalSettings found;
 };
 
@@ -190,6 +184,14 @@ SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const 
   // It is taken before TIOCEXCL so that a refused open leaves the holder's
   // exclusive flag alone.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno, false);
+  // Neither stops a reader that opened the device before (a forgotten cat,
+  // a terminal program): it would take bytes away from the capture unseen.
+  attempt.holders = otherDeviceHolders(info.st_rdev, static_cast<long>(getpid()));
+  if (!attempt.holders.empty()) {
+    flock(fd, LOCK_UN);
+    ::close(fd);
+    return fail(EBUSY);
+  }
   ioctl(fd, TIOCEXCL);
   if (!attempt.found.save(fd)) return refuse(errno, true);
   termios tio{};
@@ -216,7 +218,9 @@ void SerialDevices::reportOpenFailure(const Attempt& attempt) {
   if (attempt.resolved) {
     failure.resolution = describeResolution(attempt.name, *attempt.resolved, portsFolder_);
     const std::string& device = attempt.resolved->path;
-    if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
+    if (!attempt.holders.empty()) {
+      failure.holders = attempt.holders;
+    } else if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
       failure.holders = findDeviceHolders(device);
     }
     if (attempt.error == EACCES || attempt.error == EPERM) failure.group = groupOf(device);

@@ -94,6 +94,10 @@ bool applyLineState(termios& tio, const LineState& state) {
   if (const auto constant = speedConstant(state.baudRate)) {
     cfsetispeed(&next, *constant);
     cfsetospeed(&next, *constant);
+    // The C library sets only the output field; an input rate left there by
+    // an earlier owner (a number through termios2, say) would stay in force.
+    // Cleared, the input rate follows the output rate.
+    next.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
   }
   tio = next;
   return true;

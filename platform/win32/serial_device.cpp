@@ -8,6 +8,9 @@
 
 #include <algorithm>
 
+#include "platform/comm/line_rate.h"
+#include "platform/win32/comm_settings.h"
+#include "platform/win32/dcb_line.h"
 #include "platform/win32/failure_reason.h"
 
 namespace platform::win32 {
@@ -34,22 +37,26 @@ bool makeReadsReturnAtOnce(HANDLE handle) {
   return SetCommTimeouts(handle, &timeouts) != FALSE;
 }
 
-// The DCB the port reports, with the line parameters replaced; flow
-// control, XON/XOFF, DTR and RTS stay as the port had them.
+// The port's whole DCB built for the monitor from state; only the modem-line
+// fields are taken from what the port reports.
 bool applyLineState(HANDLE handle, const LineState& state) {
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  if (!GetCommState(handle, &dcb)) return false;
-  dcb.BaudRate = state.baudRate;
-  dcb.ByteSize = state.byteSize;
-  dcb.Parity = state.parity;
-  dcb.StopBits = state.stopBits;
-  dcb.fBinary = state.binary ? 1 : 0;
-  dcb.fParity = state.parityCheck ? 1 : 0;
+  DCB reported{};
+  reported.DCBlength = sizeof reported;
+  if (!GetCommState(handle, &reported)) return false;
+  DCB dcb = monitorDcb(reported, state);
   return SetCommState(handle, &dcb) != FALSE;
 }
 
+// Puts back what the port had at open, then lets it go.
+void release(HANDLE handle, const SavedCommSettings* found) {
+  // A port whose settings cannot be put back (it went away) is still closed.
+  if (found != nullptr) found->restore(handle);
+  CloseHandle(handle);
+}
+
 }  // namespace
+
+SerialDevices::SerialDevices(SerialDeviceOptions options) : options_(std::move(options)) {}
 
 SerialDevices::~SerialDevices() {
   while (!devices_.empty()) close(devices_.begin()->first);
@@ -86,6 +93,8 @@ CommHandle SerialDevices::open(const std::string& path) {
   Device& device = devices_[id];
   device.handle = handle;
   device.path = path;
+  device.found = std::make_unique<SavedCommSettings>();
+  device.found->save(handle);
   lastFailureReason_.clear();
   return id;
 }
@@ -94,10 +103,10 @@ bool SerialDevices::setQueues(CommHandle handle, std::uint32_t inputBytes,
                               std::uint32_t outputBytes) {
   Device* device = find(handle);
   if (device == nullptr) return false;
-  device->inputQueue = inputBytes;
+  device->inputQueue = inputQueueFor(inputBytes);
   device->outputQueue = outputBytes;
   return valid(device->handle) &&
-         SetupComm(win32Handle(device->handle), inputBytes, outputBytes) != FALSE;
+         SetupComm(win32Handle(device->handle), *device->inputQueue, outputBytes) != FALSE;
 }
 
 bool SerialDevices::purge(CommHandle handle) {
@@ -120,14 +129,7 @@ std::optional<LineState> SerialDevices::lineState(CommHandle handle) {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(win32Handle(device->handle), &dcb)) return std::nullopt;
-  LineState state;
-  state.baudRate = dcb.BaudRate;
-  state.byteSize = dcb.ByteSize;
-  state.parity = dcb.Parity;
-  state.stopBits = dcb.StopBits;
-  state.binary = dcb.fBinary != 0;
-  state.parityCheck = dcb.fParity != 0;
-  return state;
+  return lineStateOf(dcb);
 }
 
 bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
@@ -135,6 +137,17 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   if (device == nullptr || !valid(device->handle)) return false;
   if (!applyLineState(win32Handle(device->handle), state)) {
     lastFailureReason_ = describeDeviceFailure(device->path, GetLastError());
+    return false;
+  }
+  // A driver may take a rate it cannot make and round it to its clock.
+  DCB taken{};
+  taken.DCBlength = sizeof taken;
+  const bool readBack = GetCommState(win32Handle(device->handle), &taken) != FALSE;
+  if (!readBack || !rateTaken(state.baudRate, taken.BaudRate)) {
+    lastFailureReason_ = portName(device->path) + ": the port does not take " +
+                         std::to_string(state.baudRate) + " baud" +
+                         (readBack ? " (it set " + std::to_string(taken.BaudRate) + ")" : "") +
+                         ". Choose another baud rate in Setup.";
     return false;
   }
   device->lineState = state;
@@ -166,18 +179,22 @@ void SerialDevices::tryReopen(Device& device) {
   const Clock::time_point now = Clock::now();
   if (now - device.lastReopen < kReopenInterval) return;
   device.lastReopen = now;
+  if (options_.beforeReopen) options_.beforeReopen();
   const HANDLE handle = openDevice(device.path);
   if (handle == INVALID_HANDLE_VALUE) return;
+  auto found = std::make_unique<SavedCommSettings>();
+  found->save(handle);
   if (device.inputQueue && device.outputQueue) {
     SetupComm(handle, *device.inputQueue, *device.outputQueue);
   }
   const bool configured = (!device.readsReturnAtOnce || makeReadsReturnAtOnce(handle)) &&
                           (!device.lineState || applyLineState(handle, *device.lineState));
   if (!configured) {
-    CloseHandle(handle);
+    release(handle, found.get());
     return;
   }
   device.handle = handle;
+  device.found = std::move(found);
   device.present = true;
 }
 
@@ -206,7 +223,8 @@ bool SerialDevices::close(CommHandle handle) {
   if (found == devices_.end()) return false;
   // The handle is forgotten even when CloseHandle reports an error, so it
   // is never closed twice.
-  if (valid(found->second.handle)) CloseHandle(win32Handle(found->second.handle));
+  Device& device = found->second;
+  if (valid(device.handle)) release(win32Handle(device.handle), device.found.get());
   devices_.erase(found);
   return true;
 }
@@ -224,6 +242,10 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
   if (device == nullptr) return {};
   if (device->present) pollStatus(*device);
   return device->errors.counts();
+}
+
+std::uint32_t SerialDevices::inputQueueFor(std::uint32_t asked) const {
+  return std::max(asked, options_.minimumInputQueue);
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

@@ -2,11 +2,14 @@
 // wait: each asks the driver how much it has queued and reads only that, so
 // the device is opened for plain (not overlapped) I/O. A device that goes
 // away keeps its handle; later reads try to open it again, at most every
-// half second, with the settings it had.
+// half second, with the settings it had. Closing a port puts back the DCB
+// and timeouts it had when it was opened.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/comm/comm_backend.h"
@@ -14,9 +17,22 @@
 
 namespace platform::win32 {
 
+class SavedCommSettings;
+
+// Choices of the program that runs the ports, beyond what the comm seam asks.
+struct SerialDeviceOptions {
+  // The driver's input queue is made at least this large whatever setQueues
+  // asks: the recorder writes to disk and may fall behind for longer than
+  // the window's queue holds.
+  std::uint32_t minimumInputQueue = 0;
+  // Runs just before each reopen of a device that went away (tests and
+  // benchmarks stand in for an open that blocks, as a Bluetooth port's can).
+  std::function<void()> beforeReopen;
+};
+
 class SerialDevices final : public CommBackend {
  public:
-  SerialDevices() = default;
+  explicit SerialDevices(SerialDeviceOptions options = {});
   ~SerialDevices() override;
   SerialDevices(const SerialDevices&) = delete;
   SerialDevices& operator=(const SerialDevices&) = delete;
@@ -46,6 +62,8 @@ class SerialDevices final : public CommBackend {
     bool readsReturnAtOnce = false;
     std::optional<LineState> lineState;
     LineErrorTally errors;
+    // The settings found at open, put back at close.
+    std::unique_ptr<SavedCommSettings> found;
   };
 
   Device* find(CommHandle handle);
@@ -56,6 +74,9 @@ class SerialDevices final : public CommBackend {
   void markGone(Device& device);
   void tryReopen(Device& device);
 
+  std::uint32_t inputQueueFor(std::uint32_t asked) const;
+
+  SerialDeviceOptions options_;
   std::map<CommHandle, Device> devices_;
   CommHandle nextHandle_ = 1;
   std::string lastFailureReason_;

@@ -165,6 +165,45 @@ TEST_F(PtySerialTest, EveryRateOfTheTablesIsAcceptedAndReadBack) {
   EXPECT_TRUE(devices->close(port));
 }
 
+TEST_F(PtySerialTest, TypedRatesAreSetInBothDirectionsAndReadBack) {
+  const CommHandle port = devices->open(line.portName());
+  ASSERT_NE(port, kInvalidCommHandle);
+  const int fd = static_cast<int>(port);
+  // Rates with and without a B-constant, in an order where each one follows
+  // a rate of the other kind: an input rate left by the one before must not
+  // stay in force.
+  for (std::uint32_t rate : {250000u, 921600u, 3686400u, 3000000u, 50u, 1843200u, 4000000u, 115200u,
+                             2000000u, 460800u, 76800u}) {
+    LineState state = devices->lineState(port).value();
+    state.baudRate = rate;
+    ASSERT_TRUE(devices->setLineState(port, state)) << rate;
+    EXPECT_EQ(devices->lineState(port)->baudRate, rate);
+    const auto speeds = platform::posix::lineSpeeds(fd);
+    ASSERT_TRUE(speeds.has_value());
+    EXPECT_EQ(speeds->input, rate) << "the input rate follows";
+    EXPECT_EQ(speeds->output, rate);
+  }
+  EXPECT_TRUE(devices->close(port));
+}
+
+TEST(LineSpeedCheck, ARateTakenWithinTwoPercentCountsAsTakenAndOneFurtherOffDoesNot) {
+  struct Case {
+    std::uint32_t asked;
+    std::uint32_t taken;
+    bool counts;
+  };
+  const Case cases[] = {
+      {3000000, 3000000, true},  {3000000, 3060000, true},  {3000000, 2940000, true},
+      {3000000, 3060001, false}, {3000000, 2939999, false}, {250000, 230400, false},
+      {921600, 923076, true},    {4000000, 4000000, true},  {50, 51, true},
+      {50, 52, false},           {4000000, 0, false},       {4000000, 4294967295u, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::rateTaken(c.asked, c.taken), c.counts)
+        << c.asked << " asked, " << c.taken << " taken";
+  }
+}
+
 TEST_F(PtySerialTest, EveryParityDataBitsAndStopBitsSettingIsAccepted) {
   const CommHandle port = devices->open(line.portName());
   ASSERT_NE(port, kInvalidCommHandle);
@@ -362,8 +401,34 @@ TEST_F(PtySerialTest, ABusyPortNamesTheProcessThatHoldsIt) {
   EXPECT_NE(reason.find(line.portName() + " -> " + line.slavePath() + ": the device is in use by "),
             std::string::npos)
       << reason;
-  EXPECT_NE(reason.find("(pid " + std::to_string(holder.pid()) + ")"), std::string::npos) << reason;
+  EXPECT_NE(reason.find("in use by " + std::to_string(holder.pid()) + " (posix_tests)"),
+            std::string::npos)
+      << reason;
   EXPECT_NE(reason.find("Close that program"), std::string::npos) << reason;
+}
+
+TEST_F(PtySerialTest, APortAPlainReaderOpenedFirstIsRefusedNamingItAndLeftAlone) {
+  auto holder = std::make_unique<HoldingProcess>(line.slavePath(), false);
+  ASSERT_TRUE(holder->holding());
+  const int master = line.masterFd();
+  termios before{};
+  ASSERT_EQ(tcgetattr(master, &before), 0);
+  EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle)
+      << "it would take bytes away from the capture";
+  EXPECT_EQ(devices->lastOpenError(), EBUSY);
+  const std::string reason = devices->lastFailureReason();
+  EXPECT_NE(reason.find("in use by " + std::to_string(holder->pid()) + " (posix_tests)"),
+            std::string::npos)
+      << reason;
+  termios after{};
+  ASSERT_EQ(tcgetattr(master, &after), 0);
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the settings were not touched";
+  EXPECT_EQ(exclusiveFlag(), 0) << "nor the exclusive flag";
+
+  holder.reset();
+  const CommHandle port = devices->open(line.portName());
+  EXPECT_NE(port, kInvalidCommHandle) << "free again once the reader is gone";
+  EXPECT_TRUE(devices->close(port));
 }
 
 TEST_F(PtySerialTest, AProcessThatHoldsTheDeviceWithoutALockIsFoundByItsDescriptors) {

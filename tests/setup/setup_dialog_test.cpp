@@ -67,6 +67,37 @@ TEST_F(SetupDialogTest, SaveWithNothingChangedAsksNothingStoresEverythingAndSets
   EXPECT_EQ(stored("Disable"), "0");
 }
 
+TEST_F(SetupDialogTest, ATypedRateComesBackAsTypedEvenWhenItBeginsAListEntry) {
+  // A stored text and the list item it selects: list entries select themselves;
+  // any other text shows as it is and a SAVE without a touch keeps it.
+  struct Case {
+    const char* stored;
+    int selection;
+  };
+  const Case cases[] = {
+      {"25600", CB_ERR}, {"1152", CB_ERR}, {"5760", CB_ERR}, {"3000000", CB_ERR},
+      {"256000", 14},    {"110", 0},       {"", CB_ERR},     {"abc", CB_ERR},
+  };
+  startView();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    store("BaudRate1", c.stored);
+    store("BaudRate2", c.stored);
+    runSetup([&](CSetupDlg&, DialogDriver& d) {
+      EXPECT_EQ(d.text(IDC_BAUDRATE1), c.stored);
+      EXPECT_EQ(d.selection(IDC_BAUDRATE1), c.selection);
+      EXPECT_EQ(d.text(IDC_BAUDRATE2), c.stored);
+      d.click(IDOK);
+    });
+    EXPECT_EQ(stored("BaudRate1"), c.stored);
+    EXPECT_EQ(stored("BaudRate2"), c.stored);
+  }
+  store("MEMSIZE", "3");
+  runSetup([](CSetupDlg&, DialogDriver& d) {
+    EXPECT_EQ(d.text(IDC_MEMSIZE), "32") << "the other drop-downs keep the prefix rule";
+  });
+}
+
 TEST_F(SetupDialogTest, ConfirmedSizeChangeWhileConnectedClosesThePortsAndEmptiesTheDump) {
   startView();
   connect();

@@ -76,13 +76,14 @@ class CaptureRecorder : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   // Both lines at full rate, starting once the recorder holds the ports.
-  std::unique_ptr<tool_test::ChildProcess> startLines(double seconds) {
+  std::unique_ptr<tool_test::ChildProcess> startLines(double seconds,
+                                                      const std::string& baud = "256000") {
     return std::make_unique<tool_test::ChildProcess>(
         LINESIM_EXECUTABLE,
         std::vector<std::string>{"--ports-dir", (dir_ / "korvane" / "ports").string(), "--lines",
-                                 "COM3,COM4", "--baud", "256000", "--pattern", "counter",
-                                 "--seconds", std::to_string(seconds), "--wait-for-open",
-                                 "--replace", "--quiet"},
+                                 "COM3,COM4", "--baud", baud, "--pattern", "counter", "--seconds",
+                                 std::to_string(seconds), "--wait-for-open", "--replace",
+                                 "--quiet"},
         dir_);
   }
 
@@ -281,6 +282,31 @@ TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
   }
 }
 
+// Both lines of a fast USB bridge: at 3 Mbaud each poll of 10 ms takes about
+// 3,000 bytes a port, twelve reads of 256.
+TEST_F(CaptureRecorder, TakesBothLinesAtATypedThreeMegabaudByteForByte) {
+  auto lines = startLines(3, "3000000");
+  auto recorder = startRecorder({"--baud", "3000000", "capture.kvn"});
+  const tool_test::ChildOutcome sent = lines->finish(30);
+  ASSERT_EQ(sent.status, 0) << sent.err;
+  const auto reports = linesim::parseSentLines(sent.out);
+  ASSERT_EQ(reports.size(), 2u) << sent.out;
+  std::this_thread::sleep_for(200ms);
+  recorder->signal(SIGTERM);
+  const tool_test::ChildOutcome recorded = recorder->finish(20);
+  ASSERT_EQ(recorded.status, 0) << recorded.err;
+
+  const WalkedCapture w = walk(file("capture.kvn"));
+  for (std::size_t line = 0; line < 2; ++line) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(reports[line].stalls, 0u) << "the recorder kept up";
+    ASSERT_GT(reports[line].bytes, 850'000u) << "three seconds at 300,000 bytes a second";
+    EXPECT_EQ(w.port[line].size(), reports[line].bytes);
+    EXPECT_EQ(linesim::firstMismatch(linesim::Pattern::counter, 1, line, w.port[line]),
+              std::nullopt);
+  }
+}
+
 struct RefusalCase {
   std::vector<std::string> args;
   Bytes existing;
@@ -302,7 +328,12 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
        1,
        "not a capture file at byte offset 13: length byte 0"},
       {{}, {}, 2, "no capture file named"},
-      {{"--baud", "12345", "capture.kvn"}, {}, 2, "baud rates are 110 300"},
+      {{"--baud", "4000001", "capture.kvn"},
+       {},
+       2,
+       "baud rate \"4000001\" is above 4000000: baud rates are 110 300"},
+      {{"--baud-b", " 9600", "capture.kvn"}, {}, 2, "baud rate \" 9600\" holds \" \""},
+      {{"--baud-a", "0", "capture.kvn"}, {}, 2, "or a whole number from 50 to 4000000"},
       {{"--parity-b", "odd", "--stop-bits-a", "3", "capture.kvn"}, {}, 2, "stop bits are 1 2"},
       {{"--max-bytes", "lots", "capture.kvn"}, {}, 2, "--max-bytes takes a size"},
       {{"--loud", "capture.kvn"}, {}, 2, "unknown option --loud"},

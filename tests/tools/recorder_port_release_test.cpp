@@ -90,4 +90,41 @@ TEST_F(RecorderPorts, PortAIsGivenBackAsFoundWhenPortBCannotBeOpened) {
   EXPECT_EQ(openAsAnotherUser(line_.slavePath()), 0) << "the port is still held";
 }
 
+// A plain reader that opened the port before the recorder (no lock, no
+// exclusive flag) would take bytes away from the capture: the recorder
+// refuses the port and names the reader.
+TEST_F(RecorderPorts, APortAnotherReaderHoldsIsRefusedNamingIt) {
+  int release[2];
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t reader = fork();
+  ASSERT_GE(reader, 0);
+  if (reader == 0) {
+    ::close(release[1]);
+    const int fd = ::open(line_.slavePath().c_str(), O_RDONLY | O_NOCTTY);
+    char ignored = 0;
+    if (fd < 0 || read(release[0], &ignored, 1) < 0) _exit(1);
+    _exit(0);
+  }
+  ::close(release[0]);
+  // The reader has the port open once /proc shows it.
+  bool open = false;
+  for (int i = 0; i < 200 && !open; ++i) {
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(reader) + "/fd")) {
+      std::error_code error;
+      open = open || fs::read_symlink(entry.path(), error) == line_.slavePath();
+    }
+    if (!open) usleep(10000);
+  }
+  ASSERT_TRUE(open);
+
+  const auto result = record({"--port-a", line_.portName(), "--port-b", "off", "capture.kvn"});
+  ::close(release[1]);
+  waitpid(reader, nullptr, 0);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("Can not Open PORT A"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("in use by " + std::to_string(reader) + " ("), std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(dir_ / "capture.kvn"));
+}
+
 }  // namespace

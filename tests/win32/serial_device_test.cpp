@@ -5,6 +5,7 @@
 #include "platform/win32/serial_device.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <thread>
@@ -28,7 +29,8 @@ class Win32SerialTest : public ::testing::Test {
   }
 
   // Opens and configures the port as the monitor does.
-  void openConfigured(const std::string& path, std::uint32_t baudRate = 115200) {
+  void openConfigured(const std::string& path, std::uint32_t baudRate = 115200,
+                      std::uint8_t parity = platform::kNoParity) {
     handle = devices.open(path);
     ASSERT_NE(handle, kInvalidCommHandle) << devices.lastFailureReason();
     EXPECT_TRUE(devices.setQueues(handle, 1024, 1024));
@@ -38,7 +40,7 @@ class Win32SerialTest : public ::testing::Test {
     ASSERT_TRUE(state.has_value());
     state->baudRate = baudRate;
     state->byteSize = 8;
-    state->parity = platform::kNoParity;
+    state->parity = parity;
     state->stopBits = platform::kOneStopBit;
     state->parityCheck = true;
     ASSERT_TRUE(devices.setLineState(handle, *state)) << devices.lastFailureReason();
@@ -89,6 +91,18 @@ TEST_F(Win32SerialTest, OpensConfiguresAndReadsNothingAtOnceOnAQuietLine) {
   const platform::LineErrorCounts zero{0, 0, 0, 0, 0};
   EXPECT_EQ(devices.lineErrors(handle), zero) << "every count is known, and none happened";
   EXPECT_TRUE(devices.lastFailureReason().empty());
+}
+
+TEST_F(Win32SerialTest, TypedRatesAreSetAsTypedAndReadBack) {
+  openConfigured("COM5");
+  for (std::uint32_t rate : {921600u, 3000000u, 460800u, 1000000u, 4000000u, 50u}) {
+    auto state = devices.lineState(handle);
+    ASSERT_TRUE(state.has_value());
+    state->baudRate = rate;
+    EXPECT_TRUE(devices.setLineState(handle, *state))
+        << rate << ": " << devices.lastFailureReason();
+    EXPECT_EQ(devices.lineState(handle)->baudRate, rate);
+  }
 }
 
 TEST_F(Win32SerialTest, QueuedBytesComeIn256ByteReadsAndTheRestAfter) {
@@ -157,6 +171,88 @@ TEST_F(Win32SerialTest, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
   std::this_thread::sleep_for(600ms);
   EXPECT_EQ(readUntil(20), LineControl::pattern(20));
   EXPECT_TRUE(devices.devicePresent(handle));
+}
+
+// The DCB a port has, read through a handle of its own, as another program
+// would see it before and after the monitor.
+struct PortAsOthersSeeIt {
+  explicit PortAsOthersSeeIt(const char* path)
+      : handle(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr)) {}
+  ~PortAsOthersSeeIt() {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+  DCB state() const {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    EXPECT_TRUE(GetCommState(handle, &dcb));
+    return dcb;
+  }
+  HANDLE handle;
+};
+
+// Another program leaves the port at 9600 baud with XON/XOFF both ways: the
+// monitor captures with them off and closing gives the port back as found.
+// Under Wine the read-back shows the rate and the XON/XOFF flags (termios
+// IXON/IXOFF); the other flags do not reach the pseudo-terminal.
+TEST_F(Win32SerialTest, SoftwareFlowControlLeftByAnotherProgramIsOffAndComesBackAtClose) {
+  {
+    PortAsOthersSeeIt other("COM5");
+    ASSERT_NE(other.handle, INVALID_HANDLE_VALUE);
+    DCB dcb = other.state();
+    dcb.BaudRate = 9600;
+    dcb.fInX = 1;
+    dcb.fOutX = 1;
+    ASSERT_TRUE(SetCommState(other.handle, &dcb));
+    const DCB set = other.state();
+    ASSERT_EQ(set.fInX, 1u);
+    ASSERT_EQ(set.fOutX, 1u);
+  }
+  openConfigured("COM5");
+  ASSERT_TRUE(line.send(300, 300, 0));
+  EXPECT_EQ(readUntil(300), LineControl::pattern(300));
+  EXPECT_TRUE(devices.close(handle));
+  handle = kInvalidCommHandle;
+
+  PortAsOthersSeeIt after("COM5");
+  ASSERT_NE(after.handle, INVALID_HANDLE_VALUE);
+  const DCB found = after.state();
+  EXPECT_EQ(found.BaudRate, 9600u);
+  EXPECT_EQ(found.fInX, 1u);
+  EXPECT_EQ(found.fOutX, 1u);
+}
+
+TEST_F(Win32SerialTest, WhileCapturingNoSoftwareFlowControlIsOn) {
+  {
+    PortAsOthersSeeIt other("COM5");
+    DCB dcb = other.state();
+    dcb.fInX = 1;
+    dcb.fOutX = 1;
+    ASSERT_TRUE(SetCommState(other.handle, &dcb));
+  }
+  openConfigured("COM5");
+  // Wine lets a second handle see the port while the first holds it.
+  PortAsOthersSeeIt during("COM5");
+  const DCB seen = during.state();
+  EXPECT_EQ(seen.fInX, 0u);
+  EXPECT_EQ(seen.fOutX, 0u);
+}
+
+// Connect, Disconnect, Connect with each parity: every open takes its line
+// settings and captures, however the previous one left the port.
+TEST_F(Win32SerialTest, EachParityConnectsAgainAfterADisconnect) {
+  const std::uint8_t parities[] = {platform::kNoParity, platform::kOddParity, platform::kEvenParity,
+                                   platform::kMarkParity, platform::kSpaceParity};
+  for (const std::uint8_t parity : parities) {
+    for (int connect = 1; connect <= 2; ++connect) {
+      SCOPED_TRACE("parity " + std::to_string(parity) + ", connect " + std::to_string(connect));
+      openConfigured("COM5", 115200, parity);
+      ASSERT_TRUE(line.send(50, 50, 0));
+      EXPECT_EQ(readUntil(50), LineControl::pattern(50));
+      EXPECT_TRUE(devices.close(handle));
+      handle = kInvalidCommHandle;
+    }
+  }
 }
 
 }  // namespace

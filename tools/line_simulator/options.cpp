@@ -75,6 +75,7 @@ ParseResult parseOptions(const std::vector<std::string_view>& args, const Enviro
       return args[++i];
     };
     if (arg == "--help" || arg == "-h") return HelpRequested{};
+    if (arg == "--version") return VersionRequested{};
     if (arg == "--wait-for-open") {
       options.waitForOpen = true;
     } else if (arg == "--quiet") {
@@ -183,7 +184,7 @@ under a port name, and sends paced traffic into them. Prints one "sent" line per
                        with ~/.config when XDG_CONFIG_HOME is unset)
   --name [LABEL=]NAME  add a line (repeatable; default A=COM3 B=COM4)
   --lines N1,N2,...    add lines by name, labelled A, B, ...
-  --baud RATE          rate of every line, 1 to 256000 (default 115200; 10 bits a byte)
+  --baud RATE          rate of every line, 1 to 4000000 (default 115200; 10 bits a byte)
   --baud LINE=RATE     rate of one line, by label or name
   --pattern P          counter | random | protocol (default counter)
   --seed N             seed of random and protocol (default 1)
@@ -194,6 +195,7 @@ under a port name, and sends paced traffic into them. Prints one "sent" line per
   --drain-ms MS        at the end, wait up to MS for readers to take queued bytes (default 5000)
   --replace            take over a port name whose link points elsewhere
   --quiet              no progress messages on stderr
+  --help, --version
 )";
 }
 

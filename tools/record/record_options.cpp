@@ -45,8 +45,11 @@ std::optional<std::string> lineSetting(std::string_view kind, std::string_view v
                                        std::map<std::string, std::string>& settings,
                                        const std::string& suffix) {
   if (kind == "baud") {
-    if (!inTable(BaudRateTable, value)) {
-      return "baud rates are " + tableTexts(BaudRateTable) + ", not " + std::string(value);
+    // A rate of the list, or any other the port can take, as Setup allows.
+    if (!inTable(BaudRateTable, value) && !typedBaudRate(value)) {
+      return "baud rate \"" + std::string(value) + "\" " + typedBaudRateFault(value) +
+             ": baud rates are " + tableTexts(BaudRateTable) + " or a whole number from " +
+             std::to_string(kLowestTypedBaudRate) + " to " + std::to_string(kHighestTypedBaudRate);
     }
     settings["BaudRate" + suffix] = std::string(value);
   } else if (kind == "data-bits") {
@@ -223,7 +226,7 @@ std::string recordUsageText() {
          "\n"
          "  --port-a NAME          port A's device (a port name as in Setup)\n"
          "  --port-b NAME|off      port B's device, or off to capture port A alone\n"
-         "  --baud N               both ports' baud rate\n"
+         "  --baud N               both ports' baud rate, 50 to 4000000\n"
          "  --baud-a N, --baud-b N\n"
          "  --data-bits-a N, --data-bits-b N        5 6 7 8\n"
          "  --stop-bits-a N, --stop-bits-b N        1 2\n"

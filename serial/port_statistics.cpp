@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "capture/monitor_state.h"
+#include "capture/utc_time_text.h"
 #include "platform/diagnostics/diagnostic_lines.h"
 
 namespace {
@@ -65,6 +66,7 @@ std::optional<PortStatistics> openPortStatistics(int port) {
   statistics.bytesReceived = counters.bytesReceived;
   statistics.recordsCaptured = counters.recordsCaptured;
   statistics.lineErrors = comm.lineErrors(handle);
+  statistics.damagedBytes = comm.damagedBytes(handle);
   statistics.timesLost = counters.timesLost;
   statistics.timesBack = counters.timesBack;
   statistics.deviceAway = counters.deviceAway != 0;
@@ -79,6 +81,8 @@ std::string formatPortStatistics(const PortStatistics& statistics) {
                      " framing, " + countText(overrunsOf(errors)) + " overrun errors";
   if (errors.breaks.value_or(0) != 0)
     line += ", " + withThousandsSeparators(*errors.breaks) + " breaks";
+  if (statistics.damagedBytes.value_or(0) != 0)
+    line += ", " + withThousandsSeparators(*statistics.damagedBytes) + " damaged bytes";
   return line;
 }
 
@@ -98,16 +102,18 @@ void notePortPresence(int port, bool present) {
   if (away == (counters.deviceAway != 0)) return;
   const auto statistics = openPortStatistics(port);
   if (!statistics) return;
-  // The poll number as the records' labels count it.
+  // The poll number as the records' labels count it, and the wall-clock
+  // time, which the labels do not keep.
   const auto poll = static_cast<std::uint32_t>(monitorState.pollSeq);
+  const std::string when = " at " + utcTimeText(wallClockMicrosNow());
   if (present) {
     counters.deviceAway = 0;
     ++counters.timesBack;
-    printLine(portHeading(*statistics) + ": device back at poll " + std::to_string(poll) +
+    printLine(portHeading(*statistics) + ": device back at poll " + std::to_string(poll) + when +
               ", capture goes on");
   } else {
     counters.deviceAway = 1;
     ++counters.timesLost;
-    printLine(portHeading(*statistics) + ": device lost at poll " + std::to_string(poll));
+    printLine(portHeading(*statistics) + ": device lost at poll " + std::to_string(poll) + when);
   }
 }

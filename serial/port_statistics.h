@@ -17,6 +17,7 @@ struct PortStatistics {
   std::uint64_t bytesReceived = 0;
   std::uint64_t recordsCaptured = 0;
   platform::LineErrorCounts lineErrors;
+  std::optional<std::uint64_t> damagedBytes;  // marked in the data; see CommBackend
   std::uint32_t timesLost = 0;
   std::uint32_t timesBack = 0;
   bool deviceAway = false;  // lost and not back yet
@@ -40,8 +41,8 @@ void printOpenPortStatistics();
 void startPortCounters(int port, const std::string& name);
 
 // Called after every read of an open port with whether its device is there:
-// counts and prints, with the poll number, the moment it goes away and the
-// moment it is back. The port stays connected through both.
+// counts and prints, with the poll number and the wall-clock time (ISO 8601,
+// UTC), the moment it goes away and the moment it is back. The port stays connected through both.
 void notePortPresence(int port, bool present);
 
 // 1234567 -> "1,234,567".

@@ -2,8 +2,10 @@
 // wait: each asks the driver how much it has queued and reads only that, so
 // the device is opened for plain (not overlapped) I/O. A device that goes
 // away keeps its handle; later reads try to open it again, at most every
-// half second, with the settings it had. Closing a port puts back the DCB
-// and timeouts it had when it was opened.
+// half second, with the settings it had. The reopen runs on a worker thread
+// of its own, since an open can block for seconds (a Bluetooth port, a
+// wedged USB adapter): a read only starts it and later takes the result. Closing a port puts back
+// the DCB and timeouts it had when it was opened.
 #pragma once
 
 #include <chrono>
@@ -52,6 +54,7 @@ class SerialDevices final : public CommBackend {
 
  private:
   using Clock = std::chrono::steady_clock;
+  struct Reopening;
   struct Device {
     void* handle = nullptr;  // the Win32 HANDLE
     std::string path;
@@ -64,6 +67,7 @@ class SerialDevices final : public CommBackend {
     LineErrorTally errors;
     // The settings found at open, put back at close.
     std::unique_ptr<SavedCommSettings> found;
+    std::shared_ptr<Reopening> reopening;  // while a reopen runs on its worker
   };
 
   Device* find(CommHandle handle);
@@ -72,7 +76,9 @@ class SerialDevices final : public CommBackend {
   // Returns the bytes queued, or -1 when the device went away.
   long long pollStatus(Device& device);
   void markGone(Device& device);
+  // Takes the result of a finished reopen, or starts one when it is time.
   void tryReopen(Device& device);
+  static void reopenOnWorker(const std::shared_ptr<Reopening>& job);
 
   std::uint32_t inputQueueFor(std::uint32_t asked) const;
 

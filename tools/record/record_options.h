@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "tools/pcap/join_gap.h"
+
 namespace recorder {
 
 inline constexpr int kDefaultStoreMB = 32;
@@ -25,7 +27,12 @@ inline constexpr double kMostSeconds = 100.0 * 365 * 24 * 3600;
 std::uint64_t highestRecycleAt(int storeMB);
 
 struct RecordOptions {
-  std::string file;
+  std::string file;  // empty when only the pcap file is written
+  // --pcap: a pcap file of the capture beside (or, with no FILE, instead of)
+  // the capture file; --join-gap and --join-baud join its packets to frames.
+  std::string pcapFile;
+  std::optional<pcap_export::JoinGap> joinGap;
+  std::optional<std::uint32_t> joinBaud;
   bool append = false;
   // Settings values replaced for this run, by value name ("Port1", "BaudRate2",
   // "POLLTIME", "Disable", ...), already checked against their tables.

@@ -280,9 +280,8 @@ TEST_F(PcapTools, ModbusTrafficDecodesAsModbusWithFramesJoined) {
   recorder->signal(SIGTERM);
   const tool_test::ChildOutcome recorded = recorder->finish(20);
   ASSERT_EQ(recorded.status, 0) << recorded.err;
-  // Every request is 8 bytes: address, 3, start, count, CRC. The reply line
-  // may have stopped inside the last reply: only whole replies count.
-  ASSERT_EQ(reports[0].bytes % 8, 0u);
+  // Every request is 8 bytes: address, 3, start, count, CRC. Either line may
+  // have stopped inside its last frame: only whole frames count.
   const std::size_t exchanges = reports[0].bytes / 8;
   ASSERT_GT(exchanges, 5u);
   const Bytes replies = linesim::expectedStream(linesim::Pattern::modbus, 1, 1, reports[1].bytes);
@@ -293,23 +292,27 @@ TEST_F(PcapTools, ModbusTrafficDecodesAsModbusWithFramesJoined) {
   }
   ASSERT_GE(wholeReplies + 1, exchanges);
 
+  // The whole frames of each direction decode as Modbus requests and replies;
+  // a last frame the simulator cut short when it stopped is left aside.
   auto expectModbus = [&](const std::string& name) {
     SCOPED_TRACE(name);
-    std::size_t queries = 0;
-    std::size_t responses = 0;
+    std::vector<AnalysedPacket> frames[2];
     for (const AnalysedPacket& p : dataPackets(analysed(name, "rtacser.data,mbrtu"))) {
-      EXPECT_EQ(p.protocol, "Modbus RTU") << p.info;
-      if (p.eventType == 1) {
-        queries += p.info.find("Query: Unit:") != std::string::npos;
-        EXPECT_NE(p.info.find("Query"), std::string::npos) << p.info;
-      } else {
-        responses += p.info.find("Response: Unit:") != std::string::npos;
-        EXPECT_NE(p.info.find("Response"), std::string::npos) << p.info;
-      }
-      EXPECT_NE(p.info.find("Func:   3: Read Holding Registers"), std::string::npos) << p.info;
+      frames[p.eventType == 1 ? 0 : 1].push_back(p);
     }
-    EXPECT_EQ(queries, exchanges);
-    EXPECT_EQ(responses, wholeReplies);
+    const std::size_t whole[2] = {exchanges, wholeReplies};
+    const char* kind[2] = {"Query: Unit:", "Response: Unit:"};
+    for (std::size_t line = 0; line < 2; ++line) {
+      ASSERT_GE(frames[line].size(), whole[line]);
+      ASSERT_LE(frames[line].size(), whole[line] + 1);
+      for (std::size_t i = 0; i < whole[line]; ++i) {
+        const AnalysedPacket& p = frames[line][i];
+        EXPECT_EQ(p.protocol, "Modbus RTU") << p.info;
+        EXPECT_NE(p.info.find(kind[line]), std::string::npos) << p.info;
+        EXPECT_NE(p.info.find("Func:   3: Read Holding Registers"), std::string::npos) << p.info;
+        EXPECT_EQ(p.info.find("Error"), std::string::npos) << p.info;
+      }
+    }
   };
   expectModbus("joined.pcap");
 

@@ -19,6 +19,12 @@ constexpr auto kSyncInterval = std::chrono::seconds(1);
 
 std::string systemError(int error) { return std::strerror(error); }
 
+std::string inUseText(const std::string& writer) {
+  return "in use by " + writer +
+         ", which is writing it; a capture file takes one writer at a time: name another file, "
+         "or wait until that one ends";
+}
+
 }  // namespace
 
 CaptureFileWriter::~CaptureFileWriter() {
@@ -26,6 +32,11 @@ CaptureFileWriter::~CaptureFileWriter() {
 }
 
 std::string CaptureFileWriter::checkUsable(const std::string& path, bool append) {
+  // A file another recorder is writing is named as such first, whatever
+  // else is true of it.
+  if (const std::string writer = io::otherWriterOf(path); !writer.empty()) {
+    return inUseText(writer);
+  }
   if (!append) {
     std::error_code error;
     if (std::filesystem::exists(path, error)) {
@@ -70,7 +81,18 @@ std::string CaptureFileWriter::checkUsable(const std::string& path, bool append)
 
 std::string CaptureFileWriter::open(const std::string& path, bool append) {
   fd_ = append ? io::openToAppend(path) : io::createNew(path);
-  if (fd_ < 0) return systemError(errno);
+  if (fd_ < 0) {
+    const int error = errno;
+    const std::string writer = error == EACCES ? io::otherWriterOf(path) : std::string();
+    return writer.empty() ? systemError(error) : inUseText(writer);
+  }
+  // Held until the file closes: a second recorder or a Save File is refused.
+  if (!io::lockForWriting(fd_)) {
+    const std::string writer = io::otherWriterOf(path);
+    io::closeFile(fd_);
+    fd_ = -1;
+    return inUseText(writer.empty() ? std::string("another program") : writer);
+  }
   const auto size = io::fileSize(fd_);
   if (!size) return systemError(errno);
   bytes_ = *size;

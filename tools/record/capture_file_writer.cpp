@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "platform/process/raw_file.h"
 #include "tools/dump/byte_source.h"
@@ -28,6 +29,7 @@ std::string inUseText(const std::string& writer) {
 }  // namespace
 
 CaptureFileWriter::~CaptureFileWriter() {
+  flusher_.reset();
   if (fd_ >= 0) io::closeFile(fd_);
 }
 
@@ -97,6 +99,10 @@ std::string CaptureFileWriter::open(const std::string& path, bool append) {
   if (!size) return systemError(errno);
   bytes_ = *size;
   lastSync_ = std::chrono::steady_clock::now();
+  flusher_ = std::make_unique<DiskFlusher>([this] {
+    if (flushDelay_.count() > 0) std::this_thread::sleep_for(flushDelay_);
+    return io::flushToDisk(fd_) ? 0 : (errno != 0 ? errno : EIO);
+  });
   return {};
 }
 
@@ -123,10 +129,15 @@ std::string CaptureFileWriter::write(const std::uint8_t* bytes, std::size_t coun
 }
 
 std::string CaptureFileWriter::syncIfDue(std::chrono::steady_clock::time_point now, bool force) {
+  if (flusher_ == nullptr) return {};
+  if (const int error = flusher_->takeError(); error != 0) return systemError(error);
   if (!unsynced_ || (!force && now - lastSync_ < kSyncInterval)) return {};
   lastSync_ = now;
   unsynced_ = false;
-  if (!io::flushToDisk(fd_)) return systemError(errno);
+  flusher_->request();
+  if (!force) return {};
+  flusher_->waitDone();
+  if (const int error = flusher_->takeError(); error != 0) return systemError(error);
   return {};
 }
 

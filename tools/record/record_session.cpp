@@ -144,8 +144,9 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
       failPcap(error);
       break;
     }
-    if (newBytes > 0 && file.isOpen()) {
-      if (const std::string error = file.write(writtenUpTo, newBytes); !error.empty()) {
+    if (newBytes > 0) {
+      if (const std::string error = file.isOpen() ? file.write(writtenUpTo, newBytes) : "";
+          !error.empty()) {
         fail(SessionEnd::WriteFailed, "writing failed: " + error);
         break;
       }

@@ -19,6 +19,7 @@
 #include "platform/posix/failure_reason.h"
 #include "platform/posix/line_error_tally.h"
 #include "platform/posix/line_speed.h"
+#include "platform/posix/parity_marks.h"
 #include "platform/posix/terminal_settings.h"
 #include "platform/posix/termios_line.h"
 
@@ -126,6 +127,7 @@ struct SerialDevices::Port {
   std::optional<LineState> lineState;  // as the system last set it
   SavedTerminalSettings found;         // given back at close
   LineErrorTally errors;
+  ParityMarkStripper marks;  // carries a mark cut between two reads
   std::chrono::steady_clock::time_point nextAttempt;
 };
 
@@ -337,6 +339,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   port.shownDevice = deviceShownFor(port.resolved);
   port.found = attempt.found;
   port.errors.startPeriod(readDriverErrorCounters(static_cast<int>(handle)));
+  port.marks.restart();
   port.present = true;
   return true;
 }
@@ -349,7 +352,11 @@ int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
   if (maxBytes == 0) return 0;
   const ssize_t count =
       ::read(static_cast<int>(handle), buffer, static_cast<std::size_t>(maxBytes));
-  if (count > 0) return static_cast<int>(count);
+  // The marks come out in place: as many bytes or fewer (none, while a mark
+  // read so far waits for its end), never more than asked for.
+  if (count > 0) {
+    return static_cast<int>(port.marks.strip(buffer, static_cast<std::size_t>(count), buffer));
+  }
   const int error = count < 0 ? errno : 0;
   if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return 0;
   // With VMIN 1 an empty queue is EAGAIN; a read of 0 is a hang-up.
@@ -381,6 +388,12 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
     found->second->errors.update(readDriverErrorCounters(static_cast<int>(handle)));
   }
   return found->second->errors.counts();
+}
+
+std::optional<std::uint64_t> SerialDevices::damagedBytes(CommHandle handle) {
+  const Port* port = findPort(handle);
+  if (port == nullptr) return std::nullopt;
+  return port->marks.markedBytes();
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

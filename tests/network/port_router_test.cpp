@@ -44,6 +44,9 @@ class RecordingBackend final : public platform::CommBackend {
   }
   std::string lastFailureReason() const override { return refuse ? "why not" : ""; }
   std::string deviceDescription(CommHandle) const override { return "/dev/ttyS2"; }
+  platform::LineErrorCounts lineErrors(CommHandle) override { return {mark_, {}, {}, {}, {}}; }
+  std::optional<std::uint64_t> damagedBytes(CommHandle) override { return mark_ + 1u; }
+  bool devicePresent(CommHandle) const override { return mark_ == 'S'; }
 
  private:
   CommHandle next_;
@@ -104,6 +107,9 @@ TEST_F(PortRouterTest, NamesGoToTheirBackend) {
       EXPECT_EQ(byte, 'S') << c.name;
     }
     EXPECT_EQ(router->deviceDescription(handle), c.shown) << c.name;
+    EXPECT_EQ(router->lineErrors(handle).parity, byte) << c.name;
+    EXPECT_EQ(router->damagedBytes(handle), byte + 1u) << c.name;
+    EXPECT_EQ(router->devicePresent(handle), byte == 'S') << c.name;
     EXPECT_TRUE(router->close(handle));
     EXPECT_FALSE(router->close(handle)) << "closed once";
   }

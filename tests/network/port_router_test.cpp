@@ -24,6 +24,7 @@ class RecordingBackend final : public platform::CommBackend {
   std::vector<std::string> opened;
   std::vector<CommHandle> closed;
   bool refuse = false;
+  bool refuseLine = false;
 
   CommHandle open(const std::string& path) override {
     opened.push_back(path);
@@ -33,7 +34,7 @@ class RecordingBackend final : public platform::CommBackend {
   bool purge(CommHandle) override { return true; }
   bool setReadsReturnAtOnce(CommHandle) override { return true; }
   std::optional<platform::LineState> lineState(CommHandle) override { return std::nullopt; }
-  bool setLineState(CommHandle, const platform::LineState&) override { return true; }
+  bool setLineState(CommHandle, const platform::LineState&) override { return !refuseLine; }
   int read(CommHandle, std::uint8_t* buffer, int) override {
     buffer[0] = mark_;
     return 1;
@@ -42,7 +43,9 @@ class RecordingBackend final : public platform::CommBackend {
     closed.push_back(handle);
     return true;
   }
-  std::string lastFailureReason() const override { return refuse ? "why not" : ""; }
+  std::string lastFailureReason() const override {
+    return refuse ? "why not" : refuseLine ? "refused line" : "";
+  }
   std::string deviceDescription(CommHandle) const override { return "/dev/ttyS2"; }
   platform::LineErrorCounts lineErrors(CommHandle) override { return {mark_, {}, {}, {}, {}}; }
   std::optional<std::uint64_t> damagedBytes(CommHandle) override { return mark_ + 1u; }
@@ -153,6 +156,15 @@ TEST_F(PortRouterTest, ARemoteLinesFailureNamesThePortsFolderName) {
   EXPECT_EQ(router->lastFailureReason(), "lab1 -> why not");
   EXPECT_EQ(router->open("tcp://127.0.0.1:9"), kInvalidCommHandle);
   EXPECT_EQ(router->lastFailureReason(), "why not");
+
+  remote.refuse = false;
+  remote.refuseLine = true;
+  const CommHandle named = router->open("lab1");
+  EXPECT_FALSE(router->setLineState(named, {}));
+  EXPECT_EQ(router->lastFailureReason(), "lab1 -> refused line");
+  const CommHandle direct = router->open("tcp://127.0.0.1:9");
+  EXPECT_FALSE(router->setLineState(direct, {}));
+  EXPECT_EQ(router->lastFailureReason(), "refused line");
 }
 
 }  // namespace

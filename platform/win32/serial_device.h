@@ -23,10 +23,6 @@ class SavedCommSettings;
 
 // Choices of the program that runs the ports, beyond what the comm seam asks.
 struct SerialDeviceOptions {
-  // The driver's input queue is made at least this large whatever setQueues
-  // asks: the recorder writes to disk and may fall behind for longer than
-  // the window's queue holds.
-  std::uint32_t minimumInputQueue = 0;
   // Runs just before each reopen of a device that went away (tests and
   // benchmarks stand in for an open that blocks, as a Bluetooth port's can).
   std::function<void()> beforeReopen;
@@ -79,8 +75,6 @@ class SerialDevices final : public CommBackend {
   // Takes the result of a finished reopen, or starts one when it is time.
   void tryReopen(Device& device);
   static void reopenOnWorker(const std::shared_ptr<Reopening>& job);
-
-  std::uint32_t inputQueueFor(std::uint32_t asked) const;
 
   SerialDeviceOptions options_;
   std::map<CommHandle, Device> devices_;

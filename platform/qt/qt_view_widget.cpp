@@ -28,7 +28,7 @@ int displayFrameMs() {
 QtViewWidget::QtViewWidget(CWnd& wnd, QWidget* parent)
     : QWidget(parent),
       wnd_(&wnd),
-      pacer_(displayFrameMs(), FramePacer::kDefaultStreamingIntervalMs) {
+      pacer_(displayFrameMs(), desktop::FramePacer::kDefaultStreamingIntervalMs) {
   clock_.start();
   setFocusPolicy(Qt::StrongFocus);
   // Every pixel comes from the image: Qt need not clear the background.

@@ -21,9 +21,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/desktop/frame_pacer.h"
 #include "platform/framework/window_system.h"
 #include "platform/qt/draw_list.h"
-#include "platform/qt/frame_pacer.h"
 
 class CWnd;
 
@@ -93,7 +93,7 @@ class QtViewWidget final : public QWidget {
   QRegion pendingFlush_;
   QTimer flushTimer_;
   QElapsedTimer clock_;
-  FramePacer pacer_;
+  desktop::FramePacer pacer_;
   int flushCount_ = 0;
 
   CaretState caret_;

@@ -6,9 +6,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
-#include <cstdio>
-#include <cstdlib>
 
+#include "platform/desktop/no_surface.h"
+#include "platform/desktop/screen_geometry.h"
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cwnd.h"
 #include "platform/qt/image_surface.h"
@@ -21,24 +21,8 @@
 namespace platform::qt {
 namespace {
 
-// A window of the size the framework gives a view that has no frame.
-constexpr int kDefaultViewWidth = 704;
-constexpr int kDefaultViewHeight = 441;
 // Wide enough for a device path and a command on one line each.
 constexpr int kDetailMinimumWidthPx = 440;
-
-// Drawing on a window without a client-area image (a frame, a dialog, or a
-// window already gone) draws nothing.
-class NoSurface final : public DrawSurface {
- public:
-  explicit NoSurface(CRect client) : client_(client) {}
-  CRect clientRect() const override { return client_; }
-  void fillSolidRect(const CRect&, COLORREF) override {}
-  void textOut(int, int, COLORREF, const LogFont&, const BYTE*, int) override {}
-
- private:
-  CRect client_;
-};
 
 bool sizeGiven(const CREATESTRUCT& cs) { return cs.cx != CW_USEDEFAULT && cs.cy != CW_USEDEFAULT; }
 
@@ -57,8 +41,6 @@ QMessageBox::Icon qtIcon(BoxIcon icon) {
   }
   return QMessageBox::NoIcon;
 }
-
-bool loopRunning = false;
 
 }  // namespace
 
@@ -115,8 +97,8 @@ WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHand
         created = viewWidget;
       } else {
         created = new QtViewWidget(wnd, parentWidget);
-        created->resize(sizeGiven(cs) ? cs.cx : kDefaultViewWidth,
-                        sizeGiven(cs) ? cs.cy : kDefaultViewHeight);
+        created->resize(sizeGiven(cs) ? cs.cx : kDefaultViewWidthPx,
+                        sizeGiven(cs) ? cs.cy : kDefaultViewHeightPx);
       }
       break;
     }
@@ -220,7 +202,7 @@ DrawSurface& QtWindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
   if (QtViewWidget* viewWidget = view(window)) {
     openSurfaces_.push_back(std::make_unique<ImageSurface>(viewWidget->drawList(), window, kind));
   } else {
-    openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
+    openSurfaces_.push_back(std::make_unique<desktop::NoSurface>(clientRect(window)));
   }
   return *openSurfaces_.back();
 }
@@ -298,31 +280,14 @@ bool QtWindowSystem::runFileDialog(FileDialogRequest& request) {
 }
 
 int QtWindowSystem::runMessageLoop() {
-  if (pendingQuit_) {
-    const int code = *pendingQuit_;
-    pendingQuit_.reset();
-    return code;
-  }
-  loopRunning = true;
-  const int code = QApplication::exec();
-  loopRunning = false;
-  return code;
+  return loop_.run([] { return QApplication::exec(); });
 }
 
 void QtWindowSystem::quitMessageLoop(int exitCode) {
-  if (loopRunning) {
-    QCoreApplication::exit(exitCode);
-  } else {
-    pendingQuit_ = exitCode;  // asked before the loop runs: it ends at once
-  }
+  loop_.quit(exitCode, [](int code) { QCoreApplication::exit(code); });
 }
 
-void QtWindowSystem::exitProcess(int status) {
-  // Ends at once, also from inside nested loops; only the C streams are
-  // flushed, as the standard exit's callers expect of their output.
-  std::fflush(nullptr);
-  std::_Exit(status);
-}
+void QtWindowSystem::exitProcess(int status) { desktop::endProcessNow(status); }
 
 namespace {
 QApplication* application = nullptr;

@@ -7,10 +7,10 @@
 #include <QWidget>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/desktop/message_loop.h"
 #include "platform/framework/window_system.h"
 #include "platform/qt/qt_timer_table.h"
 
@@ -74,7 +74,7 @@ class QtWindowSystem final : public WindowSystem {
   QtTimerTable timers_;
   WindowHandle caretOwner_ = kNoWindow;
   std::vector<std::unique_ptr<DrawSurface>> openSurfaces_;
-  std::optional<int> pendingQuit_;
+  desktop::MessageLoopQuit loop_;
 };
 
 // Creates the application (once per process) and the window system, and

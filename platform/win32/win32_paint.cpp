@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/qt/code_page_437.h"
+#include "platform/desktop/code_page_437.h"
 
 namespace platform::win32 {
 namespace {
@@ -90,8 +90,7 @@ void nativeTextOut(NativeDrawContext handle, int x, int y, std::uint32_t colour,
   std::vector<wchar_t> glyphs(static_cast<std::size_t>(count));
   std::vector<INT> advances(static_cast<std::size_t>(count), kCellWidthPx);
   for (int i = 0; i < count; ++i) {
-    glyphs[static_cast<std::size_t>(i)] =
-        static_cast<wchar_t>(platform::qt::glyphCodePoint(bytes[i]));
+    glyphs[static_cast<std::size_t>(i)] = static_cast<wchar_t>(desktop::glyphCodePoint(bytes[i]));
   }
   // A glyph wider than its cell (a fallback face's box-drawing or accented
   // letters) is cut at the run's cells, so it never marks a neighbour's.

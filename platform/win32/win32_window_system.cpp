@@ -1,10 +1,9 @@
 #include "platform/win32/win32_window_system.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
+#include "platform/desktop/no_surface.h"
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cmenu.h"
 #include "platform/framework/cwinapp.h"
@@ -52,22 +51,11 @@ class RecordedSurface final : public DrawSurface {
 
 namespace {
 
-// A window of the size the framework gives a view that has no frame.
-constexpr int kDefaultViewWidth = 704;
-constexpr int kDefaultViewHeight = 441;
-
-// Drawing on a window that has no client-area drawing of its own (a frame,
-// a dialog, a window already gone) draws nothing.
-class NoSurface final : public DrawSurface {
- public:
-  explicit NoSurface(CRect client) : client_(client) {}
-  CRect clientRect() const override { return client_; }
-  void fillSolidRect(const CRect&, COLORREF) override {}
-  void textOut(int, int, COLORREF, const LogFont&, const BYTE*, int) override {}
-
- private:
-  CRect client_;
-};
+std::int64_t nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 NativeFont nativeFont(const LogFont& font) {
   return {font.height,         font.width,        font.escapement,    font.orientation,
@@ -95,11 +83,10 @@ void writeChanges(NativeDrawContext context, const CellPage& page, const CellPag
   const NativeFont font = nativeFont(page.font());
   std::vector<std::uint8_t> run;
   for (const CellPage::Span& span : page.changesSince(shown)) {
-    const int y = span.row * CellPage::kCellHeightPx;
-    nativeFillRect(context,
-                   {span.first * CellPage::kCellWidthPx, y,
-                    (span.last + 1) * CellPage::kCellWidthPx, y + CellPage::kCellHeightPx},
-                   page.background());
+    const int y = span.row * kCellHeightPx;
+    nativeFillRect(
+        context, {span.first * kCellWidthPx, y, (span.last + 1) * kCellWidthPx, y + kCellHeightPx},
+        page.background());
     int column = span.first;
     while (column <= span.last) {
       const Cell& start = page.at(span.row, column);
@@ -114,7 +101,7 @@ void writeChanges(NativeDrawContext context, const CellPage& page, const CellPag
         run.push_back(page.at(span.row, column).byte);
         ++column;
       }
-      nativeTextOut(context, first * CellPage::kCellWidthPx, y, start.colour, font, run.data(),
+      nativeTextOut(context, first * kCellWidthPx, y, start.colour, font, run.data(),
                     static_cast<int>(run.size()));
     }
   }
@@ -265,12 +252,16 @@ const Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) co
   return it != windows_.end() ? &it->second : nullptr;
 }
 
-Win32WindowSystem::Window* Win32WindowSystem::findNative(NativeWindow native) {
-  if (native == 0) return nullptr;
-  for (auto& [handle, entry] : windows_) {
-    if (entry.native == native) return &entry;
+WindowHandle Win32WindowSystem::handleOfNative(NativeWindow native) const {
+  if (native == 0) return kNoWindow;
+  for (const auto& [handle, entry] : windows_) {
+    if (entry.native == native) return handle;
   }
-  return nullptr;
+  return kNoWindow;
+}
+
+Win32WindowSystem::Window* Win32WindowSystem::findNative(NativeWindow native) {
+  return find(handleOfNative(native));
 }
 
 NativeWindow Win32WindowSystem::nativeOf(WindowHandle window) const {
@@ -298,8 +289,8 @@ WindowHandle Win32WindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowH
       const Window* frame = find(parent);
       const bool inFrame = frame != nullptr && frame->kind == WindowKind::Frame;
       native = createViewWindow(inFrame ? frame->native : 0,
-                                cs.cx != CW_USEDEFAULT ? cs.cx : kDefaultViewWidth,
-                                cs.cy != CW_USEDEFAULT ? cs.cy : kDefaultViewHeight);
+                                cs.cx != CW_USEDEFAULT ? cs.cx : kDefaultViewWidthPx,
+                                cs.cy != CW_USEDEFAULT ? cs.cy : kDefaultViewHeightPx);
       if (native == 0) return kNoWindow;
       break;
     }
@@ -404,7 +395,7 @@ DrawSurface& Win32WindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
   if (entry != nullptr && entry->kind == WindowKind::View && entry->native != 0) {
     openSurfaces_.push_back(std::make_unique<RecordedSurface>(window, kind, clientRect(window)));
   } else {
-    openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
+    openSurfaces_.push_back(std::make_unique<desktop::NoSurface>(clientRect(window)));
   }
   return *openSurfaces_.back();
 }
@@ -430,7 +421,7 @@ void Win32WindowSystem::show(const RecordedSurface& drawn) {
     endNativeDraw(context);
     screen.shown = std::move(page);
     screen.pending.reset();
-    screen.lastWrite = std::chrono::steady_clock::now();
+    screen.pacer.flushed(nowMs());
     return;
   }
   if (!page) {
@@ -442,17 +433,14 @@ void Win32WindowSystem::show(const RecordedSurface& drawn) {
     screen.shown.reset();
     return;
   }
-  // A dump redrawn on every tick reaches the screen ten times a second at
-  // most; the first page after a quiet spell shows at once.
+  // When the page reaches the screen is the pacer's choice.
   screen.pending = std::move(page);
-  const auto since = std::chrono::steady_clock::now() - screen.lastWrite;
-  if (since >= kScreenFrame) {
+  const int delayMs = screen.pacer.delayMs(nowMs());
+  if (delayMs == 0) {
     writePending(drawn.window());
   } else if (!screen.updateScheduled) {
     screen.updateScheduled = true;
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kScreenFrame - since);
-    scheduleScreenUpdate(entry->native,
-                         static_cast<unsigned>(std::max<long long>(1, wait.count())));
+    scheduleScreenUpdate(entry->native, static_cast<unsigned>(delayMs));
   }
 }
 
@@ -472,16 +460,13 @@ void Win32WindowSystem::writePending(WindowHandle window) {
   endNativeDraw(context);
   screen.shown = std::move(screen.pending);
   screen.pending.reset();
-  screen.lastWrite = std::chrono::steady_clock::now();
+  screen.pacer.flushed(nowMs());
 }
 
 void Win32WindowSystem::screenDue(NativeWindow view) {
-  for (auto& [handle, entry] : windows_) {
-    if (entry.native != view) continue;
-    if (auto it = screens_.find(handle); it != screens_.end()) it->second.updateScheduled = false;
-    writePending(handle);
-    return;
-  }
+  const WindowHandle handle = handleOfNative(view);
+  if (auto it = screens_.find(handle); it != screens_.end()) it->second.updateScheduled = false;
+  writePending(handle);
 }
 
 int Win32WindowSystem::messageBox(const MessageBoxRequest& request) {
@@ -552,30 +537,13 @@ bool Win32WindowSystem::runFileDialog(FileDialogRequest& request) {
   return true;
 }
 
-int Win32WindowSystem::runMessageLoop() {
-  if (pendingQuit_) {
-    const int code = *pendingQuit_;
-    pendingQuit_.reset();
-    return code;
-  }
-  loopRunning_ = true;
-  const int code = runNativeMessageLoop();
-  loopRunning_ = false;
-  return code;
-}
+int Win32WindowSystem::runMessageLoop() { return loop_.run(runNativeMessageLoop); }
 
 void Win32WindowSystem::quitMessageLoop(int exitCode) {
-  if (loopRunning_) {
-    quitNativeMessageLoop(exitCode);
-  } else {
-    pendingQuit_ = exitCode;  // asked before the loop runs: it ends at once
-  }
+  loop_.quit(exitCode, quitNativeMessageLoop);
 }
 
-void Win32WindowSystem::exitProcess(int status) {
-  std::fflush(nullptr);
-  std::_Exit(status);
-}
+void Win32WindowSystem::exitProcess(int status) { desktop::endProcessNow(status); }
 
 void Win32WindowSystem::timer(NativeWindow window, std::uintptr_t id) {
   if (Window* entry = findNative(window)) entry->wnd->DispatchTimer(id);
@@ -583,7 +551,14 @@ void Win32WindowSystem::timer(NativeWindow window, std::uintptr_t id) {
 
 void Win32WindowSystem::keyDown(NativeWindow window, unsigned key, unsigned repeat,
                                 unsigned flags) {
-  if (Window* entry = findNative(window)) entry->wnd->DispatchKeyDown(key, repeat, flags);
+  const WindowHandle handle = handleOfNative(window);
+  Window* entry = find(handle);
+  if (entry == nullptr) return;
+  // The screen answers a key within a display frame, also while streaming.
+  if (auto screen = screens_.find(handle); screen != screens_.end()) {
+    screen->second.pacer.userInput();
+  }
+  entry->wnd->DispatchKeyDown(key, repeat, flags);
 }
 
 void Win32WindowSystem::paint(NativeWindow window) {

@@ -4,13 +4,14 @@
 // the framework's names never meet.
 #pragma once
 
-#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/desktop/frame_pacer.h"
+#include "platform/desktop/message_loop.h"
 #include "platform/framework/window_system.h"
 #include "platform/win32/cell_page.h"
 #include "platform/win32/native_window.h"
@@ -76,15 +77,17 @@ class Win32WindowSystem final : public WindowSystem, private NativeEvents {
   struct Screen {
     std::optional<CellPage> shown;
     std::optional<CellPage> pending;
-    std::chrono::steady_clock::time_point lastWrite{};
+    desktop::FramePacer pacer{kDisplayFrameMs, desktop::FramePacer::kDefaultStreamingIntervalMs};
     bool updateScheduled = false;
   };
-  static constexpr std::chrono::milliseconds kScreenFrame{100};
+  // One frame of a 60 Hz display.
+  static constexpr int kDisplayFrameMs = 16;
   void show(const RecordedSurface& drawn);
   void writePending(WindowHandle window);
 
   Window* find(WindowHandle window);
   const Window* find(WindowHandle window) const;
+  WindowHandle handleOfNative(NativeWindow native) const;
   Window* findNative(NativeWindow native);
   // The main frame: the owner of a dialog or box that names none.
   NativeWindow mainFrame() const;
@@ -94,8 +97,7 @@ class Win32WindowSystem final : public WindowSystem, private NativeEvents {
   WindowHandle nextHandle_ = 1;
   std::vector<std::unique_ptr<DrawSurface>> openSurfaces_;
   std::map<WindowHandle, Screen> screens_;
-  std::optional<int> pendingQuit_;
-  bool loopRunning_ = false;
+  desktop::MessageLoopQuit loop_;
   CaretState caret_;
 };
 

@@ -9,8 +9,6 @@ add_library(korvane_win32_window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/win32_shell_registration.cpp
   ${CMAKE_CURRENT_LIST_DIR}/icon_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_window_system.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cell_page.cpp
-  # The glyph table of the byte values, the same as the Linux program's.
-  ${CMAKE_CURRENT_LIST_DIR}/../qt/code_page_437.cpp)
-target_link_libraries(korvane_win32_window PUBLIC korvane_framework
+  ${CMAKE_CURRENT_LIST_DIR}/cell_page.cpp)
+target_link_libraries(korvane_win32_window PUBLIC korvane_desktop
   user32 gdi32 comdlg32 shell32 advapi32)

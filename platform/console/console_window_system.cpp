@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/desktop/no_surface.h"
+#include "platform/desktop/desktop_window_system.h"
 
 namespace platform::console {
 

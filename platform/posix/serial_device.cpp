@@ -116,8 +116,8 @@ struct SerialDevices::Port {
   std::string resolution;   // how the name came to its device, for a user
   std::string shownDevice;  // what the name stands for now
   bool present = true;
-  std::optional<LineState> lineState;  // as the system last set it
-  SavedTerminalSettings found;         // given back at close
+  std::optional<LineState> lineState;    // as the system last set it
+  SavedTerminalSettings settingsAtOpen;  // given back at close
   LineErrorTally errors;
   std::chrono::steady_clock::time_point nextAttempt;
 };
@@ -127,7 +127,7 @@ struct SerialDevices::Attempt {
   std::optional<ResolvedName> resolved;
   int fd = -1;
   int error = 0;
-  SavedTerminalSettings found;
+  SavedTerminalSettings settingsAtOpen;
 };
 
 SerialDevices::SerialDevices(std::string portsFolder, Clock clock)
@@ -177,7 +177,7 @@ SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const 
   // exclusive flag alone.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno, false);
   ioctl(fd, TIOCEXCL);
-  if (!attempt.found.save(fd)) return refuse(errno, true);
+  if (!attempt.settingsAtOpen.save(fd)) return refuse(errno, true);
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return refuse(errno, true);
   makeRawForMonitor(tio);
@@ -221,7 +221,7 @@ CommHandle SerialDevices::open(const std::string& path) {
   port->resolved = *attempt.resolved;
   port->resolution = describeResolution(attempt.name, port->resolved, portsFolder_);
   port->shownDevice = deviceShownFor(port->resolved);
-  port->found = attempt.found;
+  port->settingsAtOpen = attempt.settingsAtOpen;
   port->errors.startPeriod(readDriverErrorCounters(attempt.fd));
   ports_[attempt.fd] = std::move(port);
   lastOpenError_ = 0;
@@ -290,7 +290,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
 void SerialDevices::loseDevice(CommHandle handle, Port& port) {
   const int fd = static_cast<int>(handle);
   port.errors.update(readDriverErrorCounters(fd));
-  port.found.restore(fd);
+  port.settingsAtOpen.restore(fd);
   release(fd);
   // The stand-in takes the number over, closing the dead descriptor; without
   // one the dead descriptor keeps the number until the device is back.
@@ -308,7 +308,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   Attempt attempt = openDevice(port.name);
   if (attempt.fd < 0) return false;
   auto giveUp = [&] {
-    attempt.found.restore(attempt.fd);
+    attempt.settingsAtOpen.restore(attempt.fd);
     release(attempt.fd);
     ::close(attempt.fd);
     return false;
@@ -319,7 +319,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   port.resolved = *attempt.resolved;
   port.resolution = describeResolution(port.name, port.resolved, portsFolder_);
   port.shownDevice = deviceShownFor(port.resolved);
-  port.found = attempt.found;
+  port.settingsAtOpen = attempt.settingsAtOpen;
   port.errors.startPeriod(readDriverErrorCounters(static_cast<int>(handle)));
   port.present = true;
   return true;
@@ -346,7 +346,7 @@ bool SerialDevices::close(CommHandle handle) {
   if (found == ports_.end()) return false;
   const int fd = static_cast<int>(handle);
   if (found->second->present) {
-    found->second->found.restore(fd);
+    found->second->settingsAtOpen.restore(fd);
     release(fd);
   }
   ports_.erase(found);

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QString>
 
-#include "platform/desktop/no_surface.h"
 #include "platform/desktop/screen_geometry.h"
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cwnd.h"
@@ -48,16 +47,6 @@ QtWindowSystem::QtWindowSystem()
     : timers_([this](WindowHandle window, UINT_PTR id) { deliverTick(window, id); }) {}
 
 QtWindowSystem::~QtWindowSystem() = default;
-
-QtWindowSystem::Window* QtWindowSystem::find(WindowHandle window) {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
-
-const QtWindowSystem::Window* QtWindowSystem::find(WindowHandle window) const {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
 
 QWidget* QtWindowSystem::widget(WindowHandle window) const {
   const Window* entry = find(window);
@@ -108,9 +97,7 @@ WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHand
       break;
   }
   if (created == nullptr) return kNoWindow;
-  const WindowHandle handle = nextHandle_++;
-  windows_[handle] = Window{&wnd, kind, created};
-  return handle;
+  return add(Window{{created}, &wnd, kind});
 }
 
 void QtWindowSystem::destroyWindow(WindowHandle window) {
@@ -198,26 +185,16 @@ void QtWindowSystem::caretChanged(const CaretState& caret) {
   if (QtViewWidget* owner = view(caret.owner)) owner->setCaret(caret);
 }
 
-DrawSurface& QtWindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
-  if (QtViewWidget* viewWidget = view(window)) {
-    openSurfaces_.push_back(std::make_unique<ImageSurface>(viewWidget->drawList(), window, kind));
-  } else {
-    openSurfaces_.push_back(std::make_unique<desktop::NoSurface>(clientRect(window)));
-  }
-  return *openSurfaces_.back();
+std::unique_ptr<DrawSurface> QtWindowSystem::viewSurface(WindowHandle window, DrawKind kind) {
+  QtViewWidget* viewWidget = view(window);
+  if (viewWidget == nullptr) return nullptr;
+  return std::make_unique<ImageSurface>(viewWidget->drawList(), window, kind);
 }
 
-void QtWindowSystem::endDraw(DrawSurface& surface) {
-  for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
-    if (it->get() != &surface) continue;
-    if (const auto* drawn = dynamic_cast<const ImageSurface*>(&surface)) {
-      if (QtViewWidget* viewWidget = view(drawn->window())) {
-        viewWidget->drawn(drawn->touched(), drawn->kind());
-      }
-    }
-    openSurfaces_.erase(it);
-    return;
-  }
+void QtWindowSystem::drawEnded(DrawSurface& surface) {
+  const auto* drawn = dynamic_cast<const ImageSurface*>(&surface);
+  QtViewWidget* viewWidget = drawn != nullptr ? view(drawn->window()) : nullptr;
+  if (viewWidget != nullptr) viewWidget->drawn(drawn->touched(), drawn->kind());
 }
 
 int QtWindowSystem::messageBox(const MessageBoxRequest& request) {
@@ -279,15 +256,9 @@ bool QtWindowSystem::runFileDialog(FileDialogRequest& request) {
   return runQtFileDialog(request, owner);
 }
 
-int QtWindowSystem::runMessageLoop() {
-  return loop_.run([] { return QApplication::exec(); });
-}
+int QtWindowSystem::runNativeLoop() { return QApplication::exec(); }
 
-void QtWindowSystem::quitMessageLoop(int exitCode) {
-  loop_.quit(exitCode, [](int code) { QCoreApplication::exit(code); });
-}
-
-void QtWindowSystem::exitProcess(int status) { desktop::endProcessNow(status); }
+void QtWindowSystem::quitNativeLoop(int exitCode) { QCoreApplication::exit(exitCode); }
 
 namespace {
 QApplication* application = nullptr;

@@ -22,15 +22,15 @@ struct DrawContext {
 
 // Fonts live for the whole run: the view asks for the same one again and again.
 HFONT fontFor(const NativeFont& font) {
-  static std::vector<std::pair<NativeFont, HFONT>> made;
-  for (const auto& [description, handle] : made) {
+  static std::vector<std::pair<NativeFont, HFONT>> fontsMade;
+  for (const auto& [description, handle] : fontsMade) {
     if (description == font) return handle;
   }
   HFONT handle =
       CreateFontA(font.height, font.width, font.escapement, font.orientation, font.weight,
                   font.italic, font.underline, font.strikeOut, font.charSet, font.outPrecision,
                   font.clipPrecision, font.quality, font.pitchAndFamily, font.faceName.c_str());
-  if (handle != nullptr) made.emplace_back(font, handle);
+  if (handle != nullptr) fontsMade.emplace_back(font, handle);
   return handle;
 }
 

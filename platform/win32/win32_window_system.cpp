@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/desktop/no_surface.h"
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cmenu.h"
 #include "platform/framework/cwinapp.h"
@@ -164,22 +163,22 @@ NativeDialog nativeDialog(const CDialog& dialog) {
   NativeDialog native{source.caption, source.fontName, source.pointSize, source.cx, source.cy, {}};
   for (const auto& item : dialog.controls()) {
     const ControlTemplate& control = item->controlTemplate();
-    NativeControl made;
-    made.id = control.id;
-    made.kind = nativeKind(control.kind);
-    made.caption = control.caption;
-    made.x = control.x;
-    made.y = control.y;
-    made.cx = control.cx;
-    made.cy = control.cy;
-    made.tabStop = control.tabStop;
-    made.border = control.border;
-    made.verticalScroll = control.verticalScroll;
-    made.noPrefix = control.noPrefix;
-    made.centerVertically = control.centerVertically;
-    if (item->textColor()) made.textColour = *item->textColor();
-    if (control.kind == ControlKind::Icon) made.icon = iconOfApplication(control.iconId);
-    native.controls.push_back(std::move(made));
+    NativeControl shown;
+    shown.id = control.id;
+    shown.kind = nativeKind(control.kind);
+    shown.caption = control.caption;
+    shown.x = control.x;
+    shown.y = control.y;
+    shown.cx = control.cx;
+    shown.cy = control.cy;
+    shown.tabStop = control.tabStop;
+    shown.border = control.border;
+    shown.verticalScroll = control.verticalScroll;
+    shown.noPrefix = control.noPrefix;
+    shown.centerVertically = control.centerVertically;
+    if (item->textColor()) shown.textColour = *item->textColor();
+    if (control.kind == ControlKind::Icon) shown.icon = iconOfApplication(control.iconId);
+    native.controls.push_back(std::move(shown));
   }
   return native;
 }
@@ -242,16 +241,6 @@ Win32WindowSystem::Win32WindowSystem() { setNativeEvents(this); }
 
 Win32WindowSystem::~Win32WindowSystem() { setNativeEvents(nullptr); }
 
-Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
-
-const Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) const {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
-
 WindowHandle Win32WindowSystem::handleOfNative(NativeWindow native) const {
   if (native == 0) return kNoWindow;
   for (const auto& [handle, entry] : windows_) {
@@ -297,9 +286,7 @@ WindowHandle Win32WindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowH
     case WindowKind::Dialog:
       break;  // made by the dialog manager when the dialog runs
   }
-  const WindowHandle handle = nextHandle_++;
-  windows_[handle] = Window{&wnd, kind, native, parent, nullptr};
-  return handle;
+  return add(Window{{native, parent, nullptr}, &wnd, kind});
 }
 
 void Win32WindowSystem::destroyWindow(WindowHandle window) {
@@ -390,23 +377,14 @@ void Win32WindowSystem::caretChanged(const CaretState& caret) {
                     caret.y, caret.visible(), caret.blinkTimeMs});
 }
 
-DrawSurface& Win32WindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
+std::unique_ptr<DrawSurface> Win32WindowSystem::viewSurface(WindowHandle window, DrawKind kind) {
   const Window* entry = find(window);
-  if (entry != nullptr && entry->kind == WindowKind::View && entry->native != 0) {
-    openSurfaces_.push_back(std::make_unique<RecordedSurface>(window, kind, clientRect(window)));
-  } else {
-    openSurfaces_.push_back(std::make_unique<desktop::NoSurface>(clientRect(window)));
-  }
-  return *openSurfaces_.back();
+  if (entry == nullptr || entry->kind != WindowKind::View || entry->native == 0) return nullptr;
+  return std::make_unique<RecordedSurface>(window, kind, clientRect(window));
 }
 
-void Win32WindowSystem::endDraw(DrawSurface& surface) {
-  for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
-    if (it->get() != &surface) continue;
-    if (const auto* drawn = dynamic_cast<const RecordedSurface*>(&surface)) show(*drawn);
-    openSurfaces_.erase(it);
-    return;
-  }
+void Win32WindowSystem::drawEnded(DrawSurface& surface) {
+  if (const auto* drawn = dynamic_cast<const RecordedSurface*>(&surface)) show(*drawn);
 }
 
 void Win32WindowSystem::show(const RecordedSurface& drawn) {
@@ -537,13 +515,9 @@ bool Win32WindowSystem::runFileDialog(FileDialogRequest& request) {
   return true;
 }
 
-int Win32WindowSystem::runMessageLoop() { return loop_.run(runNativeMessageLoop); }
+int Win32WindowSystem::runNativeLoop() { return runNativeMessageLoop(); }
 
-void Win32WindowSystem::quitMessageLoop(int exitCode) {
-  loop_.quit(exitCode, quitNativeMessageLoop);
-}
-
-void Win32WindowSystem::exitProcess(int status) { desktop::endProcessNow(status); }
+void Win32WindowSystem::quitNativeLoop(int exitCode) { quitNativeMessageLoop(exitCode); }
 
 void Win32WindowSystem::timer(NativeWindow window, std::uintptr_t id) {
   if (Window* entry = findNative(window)) entry->wnd->DispatchTimer(id);

@@ -10,7 +10,7 @@
 #include "res/resource.h"
 #include "res/string_table.h"
 #include "res/system_resources.h"
-#include "serial/port_statistics.h"
+#include "serial/open_ports.h"
 #include "setup/setup_dlg.h"
 #include "view/korvane_view.h"
 
@@ -50,9 +50,9 @@ BOOL CKORVANEApp::InitInstance() {
 }
 
 int CKORVANEApp::ExitInstance() {
-  // Closing the window leaves the ports to the end of the process; what
-  // they received is told before that.
-  printOpenPortStatistics();
+  // Closing the window gives the ports back as they were found; what they
+  // received is told before that.
+  releaseOpenPorts();
   return CWinApp::ExitInstance();
 }
 

@@ -7,6 +7,7 @@
 
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "platform/framework/cfiledialog.h"
 #include "setup/setup_dlg.h"
 #include "view/korvane_view.h"
@@ -40,7 +41,7 @@ void reportFileError(CWnd& owner, const char* text, const std::string& path,
                      const std::string& reason) {
   std::string told = text;
   while (!told.empty() && told.back() == ' ') told.pop_back();
-  std::fprintf(stderr, "%s: %s: %s\n", told.c_str(), path.c_str(), reason.c_str());
+  platform::writeDiagnosticLine(told + ": " + path + ": " + reason);
   owner.MessageBox(text, capture_files::kErrorCaption, MB_OK, path + ": " + reason);
 }
 

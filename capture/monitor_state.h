@@ -53,6 +53,10 @@ struct MonitorState {
   std::int32_t dataBitsPart[2] = {0, 0};
   std::int32_t stopBitsPart[2] = {0, 0};
   std::int32_t parityPart[2] = {0, 0};
+  // The rate a baud-rate text spells when it matches no table entry but is a
+  // typed rate (50 to 4,000,000), else 0; read with a baud index one past
+  // the table.
+  std::uint32_t typedBaudRate[2] = {0, 0};
   platform::CommHandle portHandle[2] = {platform::kInvalidCommHandle, platform::kInvalidCommHandle};
   PortRunCounters portRun[2] = {};
 };

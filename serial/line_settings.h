@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 // Bits 0-3 baud rate index, 4-5 data bits index, 6 stop bits index,
@@ -91,3 +93,19 @@ int lineSettingIndex(const std::array<LineSettingEntry, N>& table, std::string_v
   }
   return static_cast<int>(N);
 }
+
+// A baud rate typed where the list has no entry: a whole number of baud in
+// decimal digits alone (no blank, sign or point), from 50 to 4,000,000.
+// Such a text encodes like any text outside the table, as the table's entry
+// count; the rate it spells travels beside the word, per port, in
+// MonitorState::typedBaudRate, and openPort takes it from there.
+inline constexpr std::uint32_t kLowestTypedBaudRate = 50;
+inline constexpr std::uint32_t kHighestTypedBaudRate = 4'000'000;
+inline constexpr int kTypedBaudIndex = static_cast<int>(BaudRateTable.size());
+
+// The rate text spells when it is a typed baud rate as above.
+std::optional<std::uint32_t> typedBaudRate(std::string_view text);
+
+// Why text is no typed baud rate ("is empty", "holds \" \", which is not a
+// digit", "is above 4000000"); empty when it is one.
+std::string typedBaudRateFault(std::string_view text);

@@ -5,7 +5,9 @@
 
 #include "capture/monitor_state.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "serial/line_settings.h"
+#include "serial/open_ports.h"
 #include "serial/port_open_failure.h"
 #include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
@@ -32,10 +34,12 @@ std::string devicePathFor(const std::string& name) {
 
 int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
   if (!validPort(port)) return -1;
-  // Indexes beyond a table give the port nothing it could be set to.
+  // Indexes beyond a table give the port nothing it could be set to; the
+  // baud index one past the table stands for the port's typed rate.
   const int baudIndex = baudIndexOf(lineSettingsWord);
   const int parityIndex = parityIndexOf(lineSettingsWord);
-  if (baudIndex >= static_cast<int>(BaudRateTable.size()) ||
+  const bool typedRate = baudIndex == kTypedBaudIndex && monitorState.typedBaudRate[port] != 0;
+  if ((baudIndex >= static_cast<int>(BaudRateTable.size()) && !typedRate) ||
       parityIndex >= static_cast<int>(ParityTable.size())) {
     return -1;
   }
@@ -52,7 +56,9 @@ int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
   comm.setReadsReturnAtOnce(handle);
   platform::LineState state = comm.lineState(handle).value_or(platform::LineState{});
   state.baudRate =
-      static_cast<std::uint32_t>(BaudRateTable[static_cast<std::size_t>(baudIndex)].value);
+      typedRate
+          ? monitorState.typedBaudRate[port]
+          : static_cast<std::uint32_t>(BaudRateTable[static_cast<std::size_t>(baudIndex)].value);
   state.byteSize = static_cast<std::uint8_t>(
       DataBitsTable[static_cast<std::size_t>(dataBitsIndexOf(lineSettingsWord))].value);
   state.parity =
@@ -61,8 +67,8 @@ int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
       StopBitsTable[static_cast<std::size_t>(stopBitsIndexOf(lineSettingsWord))].value);
   state.binary = true;
   state.parityCheck = true;  // also with no parity, as the line state is always given
-  // A rejected configuration leaves the device open: the only caller ends
-  // the process at once.
+  // A rejected configuration leaves the device open: the only caller gives
+  // every open port back and ends the process.
   if (!comm.setLineState(handle, state)) return -1;
   return 0;
 }
@@ -107,23 +113,29 @@ void CSetupDlg::openAllPorts() {
       }
     }
     if (!reason.empty()) {
-      std::fprintf(stderr, "%s: %s\n", kOpenFailedText[port], reason.c_str());
+      platform::writeDiagnosticLine(std::string(kOpenFailedText[port]) + ": " + reason);
       ShowMessageBox(GetSafeHwnd(), kOpenFailedText[port], "Error", MB_OK, reason);
-      // The ports opened before this one go out with the process.
-      for (int opened = 0; opened < port; ++opened) printPortStatistics(opened);
+      // The ports opened before this one are given back before the process
+      // ends: the process exit would leave them raw and held exclusively.
+      releaseOpenPorts();
       AfxExitProcess(kOpenFailedExitStatus);
     }
   }
   monitorState.connected = 1;
 }
 
-void CSetupDlg::closeAllPorts() {
+void releaseOpenPorts() {
   // Every open port is closed, whatever portBDisabled says now: the Disable
   // box acts at once, and a port must never stay held after a disconnect.
   // What each port received is told while its device is still open.
   printOpenPortStatistics();
   for (int port = 0; port < kPortCount; ++port) {
-    if (monitorState.portHandle[port] != platform::kInvalidCommHandle) closePort(port);
+    platform::CommHandle& handle = monitorState.portHandle[port];
+    if (handle == platform::kInvalidCommHandle) continue;
+    platform::commBackend().close(handle);
+    handle = platform::kInvalidCommHandle;
   }
   monitorState.connected = 0;
 }
+
+void CSetupDlg::closeAllPorts() { releaseOpenPorts(); }

@@ -39,15 +39,25 @@ std::string notInTable(const char* setting, const std::string& text, const char*
          " this port can be set to " + choicesOf(table) + "; choose one in Setup";
 }
 
+// A baud rate is a list entry or a typed rate; the text is neither.
+std::string notARate(const std::string& text) {
+  return "baud rate \"" + text + "\" " + typedBaudRateFault(text) +
+         ": a rate is one of Setup's list " + choicesOf(BaudRateTable) +
+         " or a whole number of baud from " + std::to_string(kLowestTypedBaudRate) + " to " +
+         std::to_string(kHighestTypedBaudRate) + " in digits alone; choose or type one in Setup";
+}
+
 }  // namespace
 
 std::string unusableLineSetting(int port, const PortSettings& settings) {
   if (port != 0 && port != 1) return "there is no such port";
   const MonitorState& s = monitorState;
   const bool a = port == 0;
-  if (!partWithinTable(s.baudPart[port], LineSettingsField::kBaudShift, BaudRateTable.size())) {
-    return notInTable("baud rate", a ? settings.baudRate1 : settings.baudRate2, "rates",
-                      BaudRateTable);
+  const bool typedRate = s.baudPart[port] == kTypedBaudIndex << LineSettingsField::kBaudShift &&
+                         s.typedBaudRate[port] != 0;
+  if (!typedRate &&
+      !partWithinTable(s.baudPart[port], LineSettingsField::kBaudShift, BaudRateTable.size())) {
+    return notARate(a ? settings.baudRate1 : settings.baudRate2);
   }
   if (!partWithinTable(s.dataBitsPart[port], LineSettingsField::kDataBitsShift,
                        DataBitsTable.size())) {

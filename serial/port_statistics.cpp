@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "capture/monitor_state.h"
+#include "capture/utc_time_text.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ std::string portHeading(const PortStatistics& statistics) {
   return heading;
 }
 
-void printLine(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+void printLine(const std::string& line) { platform::writeDiagnosticLine(line); }
 
 }  // namespace
 
@@ -97,16 +99,18 @@ void notePortPresence(int port, bool present) {
   if (away == (counters.deviceAway != 0)) return;
   const auto statistics = openPortStatistics(port);
   if (!statistics) return;
-  // The poll number as the records' labels count it.
+  // The poll number as the records' labels count it, and the wall-clock
+  // time, which the labels do not keep.
   const auto poll = static_cast<std::uint32_t>(monitorState.pollSeq);
+  const std::string when = " at " + utcTimeText(wallClockMicrosNow());
   if (present) {
     counters.deviceAway = 0;
     ++counters.timesBack;
-    printLine(portHeading(*statistics) + ": device back at poll " + std::to_string(poll) +
+    printLine(portHeading(*statistics) + ": device back at poll " + std::to_string(poll) + when +
               ", capture goes on");
   } else {
     counters.deviceAway = 1;
     ++counters.timesLost;
-    printLine(portHeading(*statistics) + ": device lost at poll " + std::to_string(poll));
+    printLine(portHeading(*statistics) + ": device lost at poll " + std::to_string(poll) + when);
   }
 }

@@ -1,7 +1,7 @@
 // Per-port figures of a capture: what each open port received, the line
 // errors its driver counted and how often its device went away. The monitor
-// prints them as one line per port on standard error when a capture ends;
-// other programs that run the ports read them through this header.
+// prints them as one line per port as diagnostic lines (standard error and the log file) when a
+// capture ends; other programs that run the ports read them through this header.
 #pragma once
 
 #include <cstdint>
@@ -30,18 +30,18 @@ std::optional<PortStatistics> openPortStatistics(int port);
 // errors", with ", N breaks" added when the driver counted any.
 std::string formatPortStatistics(const PortStatistics& statistics);
 
-// The statistics line of port on standard error, when it is open.
+// The statistics line of port as a diagnostic line, when it is open.
 void printPortStatistics(int port);
 
-// One statistics line per open port, port A first, on standard error.
+// One statistics line per open port, port A first, as diagnostic lines.
 void printOpenPortStatistics();
 
 // Starts the figures of a port that has just been opened by name.
 void startPortCounters(int port, const std::string& name);
 
 // Called after every read of an open port with whether its device is there:
-// counts and prints, with the poll number, the moment it goes away and the
-// moment it is back. The port stays connected through both.
+// counts and prints, with the poll number and the wall-clock time (ISO 8601,
+// UTC), the moment it goes away and the moment it is back. The port stays connected through both.
 void notePortPresence(int port, bool present);
 
 // 1234567 -> "1,234,567".

@@ -7,6 +7,7 @@
 
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "platform/registry/registry_backend.h"
 #include "serial/line_settings.h"
 #include "serial/stored_text.h"
@@ -167,7 +168,7 @@ void CSetupDlg::saveSettings() {
   encodeLineSettings();
   if (failure != RegistryStatus::Ok) {
     const std::string detail = saveFailureDetail(failure);
-    std::fprintf(stderr, "Can not Save Setup: %s\n", detail.c_str());
+    platform::writeDiagnosticLine("Can not Save Setup: " + detail);
     ShowMessageBox(GetSafeHwnd(), "Can not Save Setup", "Error", MB_OK, detail);
   }
 }
@@ -180,6 +181,10 @@ void CSetupDlg::encodeLineSettings() {
   for (int port = 0; port < 2; ++port) {
     monitorState.baudPart[port] =
         encodedPart(BaudRateTable, *baud[port], LineSettingsField::kBaudShift);
+    monitorState.typedBaudRate[port] =
+        lineSettingIndex(BaudRateTable, *baud[port]) == kTypedBaudIndex
+            ? typedBaudRate(*baud[port]).value_or(0)
+            : 0;
     monitorState.dataBitsPart[port] =
         encodedPart(DataBitsTable, *dataBits[port], LineSettingsField::kDataBitsShift);
     monitorState.stopBitsPart[port] =

@@ -2,6 +2,7 @@
 
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
+#include "platform/comm/port_name_advice.h"
 #include "platform/framework/cdc.h"
 #include "platform/framework/ddx.h"
 #include "res/dialog_templates.h"
@@ -17,8 +18,10 @@ CSetupDlg::CSetupDlg(CWnd* parent) : CDialog(setupDialogTemplate(), parent) {}
 // polling time has been taken, everything after it has not.
 void CSetupDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
-  DDX_CBString(dx, IDC_BAUDRATE1, m_settings.baudRate1);
-  DDX_CBString(dx, IDC_BAUDRATE2, m_settings.baudRate2);
+  // A typed rate such as 25600 begins a list entry (256000); selecting that
+  // entry would change the port's rate at the next SAVE.
+  DDX_CBStringExact(dx, IDC_BAUDRATE1, m_settings.baudRate1);
+  DDX_CBStringExact(dx, IDC_BAUDRATE2, m_settings.baudRate2);
   DDX_CBString(dx, IDC_DATABIT1, m_settings.dataBit1);
   DDX_CBString(dx, IDC_DATABIT2, m_settings.dataBit2);
   DDX_Check(dx, IDC_DISABLE, m_settings.disable);
@@ -71,14 +74,12 @@ bool CSetupDlg::acceptPortNames() {
     const std::string name = field->GetWindowText();
     if (name.size() <= kStoredPortNameBytes) continue;
     const std::string limit = std::to_string(kStoredPortNameBytes);
-    MessageBox(
-        std::string(port.label) + ": the port name \"" + name + "\" is longer than " + limit +
-            " characters. Only " + limit +
-            " are stored, which would name another device. To use a longer device path on Linux, "
-            "make a symbolic link with a short name in "
-            "~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ name) and "
-            "enter that name.",
-        loadSystemString(AFX_IDS_APP_TITLE), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(std::string(port.label) + ": the port name \"" + name + "\" is longer than " +
+                   limit + " characters. Only " + limit +
+                   " are stored, which would name another device. " +
+                   (name.find("://") != std::string::npos ? platform::remoteLineNameAdvice()
+                                                          : platform::longPortNameAdvice()),
+               loadSystemString(AFX_IDS_APP_TITLE), MB_OK | MB_ICONEXCLAMATION);
     GotoDlgCtrl(field);
     return false;
   }

@@ -1,7 +1,7 @@
 #include <cstdint>
 
 #include "capture/monitor_state.h"
-#include "serial/port_statistics.h"
+#include "serial/open_ports.h"
 #include "view/capture_page.h"
 #include "view/korvane_view.h"
 
@@ -37,7 +37,7 @@ void CKORVANEView::DrawCapture() {
     // failure status.
     if (monitorState.timerId != 0) KillTimer(monitorState.timerId);
     MessageBox("Data Format error....(Check display type) ", "Error", MB_ICONHAND);
-    printOpenPortStatistics();
+    releaseOpenPorts();
     AfxExitProcess(1);
   }
 

@@ -4,6 +4,7 @@
 
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
+#include "capture/poll_period.h"
 #include "res/resource.h"
 #include "setup/setup_dlg.h"
 #include "view/capture_page.h"
@@ -47,11 +48,8 @@ void CKORVANEView::OnDraw(CDC* /*dc*/) {
 }
 
 void CKORVANEView::startPollTimer() {
-  // A period of 0 or less runs at the platform's minimum; a negative one
-  // must not turn into an enormous unsigned period.
-  const int periodMs = monitorState.pollTimeMs > 0 ? monitorState.pollTimeMs : 0;
-  monitorState.timerId =
-      static_cast<std::uint32_t>(SetTimer(kPollTimerId, static_cast<UINT>(periodMs), nullptr));
+  monitorState.timerId = static_cast<std::uint32_t>(
+      SetTimer(kPollTimerId, pollPeriodMs(monitorState.pollTimeMs), nullptr));
 }
 
 void CKORVANEView::OnInitialUpdate() {
@@ -110,8 +108,7 @@ void CKORVANEView::OnTimer(UINT_PTR /*id*/) {
   if (s.timerRestartPending != 0) {
     if (s.timerId != 0) KillTimer(s.timerId);
     // timerId keeps its value: the new timer has the same id.
-    const int periodMs = s.pollTimeMs > 0 ? s.pollTimeMs : 0;
-    SetTimer(kPollTimerId, static_cast<UINT>(periodMs), nullptr);
+    SetTimer(kPollTimerId, pollPeriodMs(s.pollTimeMs), nullptr);
     s.timerRestartPending = 0;
   }
   ViewPollHost host(*this, setup);

@@ -1,10 +1,13 @@
-// korvane-soak: both lines at 256000 baud through the real monitor (Qt window
+// korvane-soak: both lines at 256000 baud (or --baud N) through the real monitor (Qt window
 // system offscreen, termios serial devices, a settings file with a 32 MiB
 // buffer) until its store is full, then Save File and an exact comparison of
 // each port's saved bytes with what the line simulator sent.
 //
-//   korvane-soak [--poll-ms N] [--linesim PROGRAM] [--limit-seconds S]
+//   korvane-soak [--poll-ms N] [--baud N] [--linesim PROGRAM] [--limit-seconds S]
 //                [--capture-seconds S] [--platform NAME] [--keep]
+//
+// --baud sets both lines and both ports to that rate: a list entry, or a
+// typed rate such as 921600 or 3000000, stored as Setup stores it.
 //
 // --platform xcb runs the window on an X display (xvfb-run for a virtual
 // one), so that the screen updates go through a real X server.
@@ -45,6 +48,7 @@ constexpr std::uint64_t kSeed = 1;
 
 struct Options {
   std::string pollMs = "10";
+  std::string baud = "256000";
   std::string linesim = KORVANE_LINESIM_PATH;
   int limitSeconds = 900;
   int captureSeconds = 0;              // 0: until the store is full
@@ -58,6 +62,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--poll-ms" && hasValue) {
       options.pollMs = argv[++i];
+    } else if (arg == "--baud" && hasValue) {
+      options.baud = argv[++i];
     } else if (arg == "--linesim" && hasValue) {
       options.linesim = argv[++i];
     } else if (arg == "--limit-seconds" && hasValue) {
@@ -70,7 +76,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
       options.keep = true;
     } else {
       std::fprintf(stderr,
-                   "usage: korvane-soak [--poll-ms N] [--linesim PROGRAM] "
+                   "usage: korvane-soak [--poll-ms N] [--baud N] [--linesim PROGRAM] "
                    "[--limit-seconds S] [--capture-seconds S] [--platform NAME] [--keep]\n");
       return false;
     }
@@ -126,7 +132,7 @@ int main(int argc, char** argv) {
                                          "--seed",
                                          "1",
                                          "--baud",
-                                         "256000",
+                                         options.baud,
                                          "--wait-for-open",
                                          "--seconds",
                                          std::to_string(options.limitSeconds)};
@@ -144,7 +150,7 @@ int main(int argc, char** argv) {
   {
     soak::MonitorSession session(qtArgc, qtArgv);
     soak::EventLoopProbe probe(std::chrono::milliseconds(100));
-    session.storeSettings({"256000", options.pollMs, "32"});
+    session.storeSettings({options.baud, options.pollMs, "32"});
     session.prompts().setSavePath(capturePath.string());
     session.prompts().onExit([](int status) {
       std::printf("result=FAIL the monitor ended itself (status %d)\n", status);
@@ -247,6 +253,12 @@ int main(int argc, char** argv) {
     if (line < sent.size() && bytes.size() > sent[line].bytes) {
       faults.push_back(std::string(kPortNames[line]) + " holds more bytes than were sent");
     }
+    // A line held off because the monitor did not read in time: on a real
+    // port those bytes would have been lost to an overrun.
+    if (line < sent.size() && sent[line].stalls > 0) {
+      faults.push_back(std::string(kPortNames[line]) + " was held off " +
+                       std::to_string(sent[line].stalls) + " times: the monitor fell behind");
+    }
   }
   const double captureSeconds = secondsBetween(run.connectedAt, run.fullAt);
   const double pollMs = std::atof(options.pollMs.c_str());
@@ -257,7 +269,7 @@ int main(int argc, char** argv) {
 
   const double cpuPercent =
       captureSeconds > 0 ? 100 * (run.cpuAtFull - run.cpuAtConnect) / captureSeconds : 0;
-  std::printf("poll_ms=%s\n", options.pollMs.c_str());
+  std::printf("poll_ms=%s baud=%s\n", options.pollMs.c_str(), options.baud.c_str());
   std::printf("ended=%s\n", run.endedByClock ? "after the fixed capture time" : "store full");
   std::printf("capture_seconds=%.1f\n", captureSeconds);
   std::printf("cpu_percent_of_one_core=%.2f\n", cpuPercent);

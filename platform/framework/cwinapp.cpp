@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "platform/diagnostics/diagnostic_lines.h"
 #include "platform/framework/cwnd.h"
+#include "platform/framework/open_failure_reason.h"
 #include "platform/framework/window_system.h"
 
 namespace {
@@ -44,7 +46,10 @@ CDocument* CWinApp::OpenDocumentFile(const std::string& path) {
 void CWinApp::ReportOpenFailure(const std::string& path) {
   const platform::WindowHandle owner =
       m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : platform::kNoWindow;
-  ShowMessageBox(owner, "Cannot open " + path, appName_, MB_OK | MB_ICONSTOP);
+  std::string reason = openFailureReason(path);
+  if (reason.empty()) reason = "the file could not be read as a document";
+  platform::writeDiagnosticLine(appName_ + ": cannot open " + path + ": " + reason);
+  ShowMessageBox(owner, "Cannot open " + path, appName_, MB_OK | MB_ICONSTOP, reason);
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) const {
@@ -69,8 +74,9 @@ BOOL CWinApp::ProcessShellCommand(const CCommandLineInfo& info) {
       return m_pMainWnd != nullptr ? TRUE : FALSE;
     case CCommandLineInfo::FileOpen:
       if (OpenDocumentFile(info.m_strFileName) == nullptr) {
-        // No window exists yet to own a message box.
-        std::fprintf(stderr, "%s: cannot open %s\n", appName_.c_str(), info.m_strFileName.c_str());
+        // Told in a box without an owner, as no window exists yet: a
+        // program started from a file manager has no console to read.
+        ReportOpenFailure(info.m_strFileName);
         return FALSE;
       }
       return TRUE;

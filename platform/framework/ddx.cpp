@@ -40,6 +40,23 @@ void DDX_CBString(CDataExchange* dx, int id, std::string& value) {
   }
 }
 
+void DDX_CBStringExact(CDataExchange* dx, int id, std::string& value) {
+  CDlgItem* item = dx->PrepareCtrl(id);
+  if (item == nullptr) return;
+  if (dx->m_bSaveAndValidate) {
+    value = item->GetWindowText();
+    return;
+  }
+  for (int index = 0; index < item->GetCount(); ++index) {
+    const std::string entry = item->GetLBText(index);
+    if (entry.size() == value.size() && beginsWithIgnoringCase(entry, value)) {
+      item->SetCurSel(index);
+      return;
+    }
+  }
+  item->SetWindowText(value);
+}
+
 void DDX_Check(CDataExchange* dx, int id, std::int32_t& value) {
   CDlgItem* item = dx->PrepareCtrl(id);
   if (item == nullptr) return;

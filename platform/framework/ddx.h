@@ -39,6 +39,10 @@ class CDataExchange {
 // the value, without regard to case, else puts the value in its edit field;
 // saving takes the text it shows.
 void DDX_CBString(CDataExchange* dx, int id, std::string& value);
+// The same, except that loading selects only a list item equal to the value
+// (without regard to case): a value that merely begins an item is put in the
+// edit field as it is, so the next save keeps it.
+void DDX_CBStringExact(CDataExchange* dx, int id, std::string& value);
 // A check box's state: 0 unchecked, 1 checked, 2 indeterminate.
 void DDX_Check(CDataExchange* dx, int id, std::int32_t& value);
 // An edit field's text.

@@ -1,10 +1,12 @@
 // Any baud rate, including those without a B-constant (14400, 56000, 128000,
-// 256000), through the kernel's termios2 interface. Kept apart from
-// <termios.h> because the kernel's termbits header clashes with it.
+// 250000, 3686400), through the kernel's termios2 interface (BOTHER). Kept
+// apart from <termios.h> because the kernel's termbits header clashes with it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+
+#include "platform/comm/line_rate.h"
 
 namespace platform::posix {
 

@@ -54,8 +54,20 @@ bool truncateTo(int fd, std::uint64_t bytes) {
 
 bool flushToDisk(int fd) { return ::fdatasync(fd) == 0; }
 
+namespace {
+
+std::string shellQuoted(const std::string& text) {
+  // Inside single quotes nothing is special but the quote itself, which
+  // ends the quoting, goes in escaped, and starts it again.
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
 std::string truncateCommand(const std::string& path, std::uint64_t bytes) {
-  return "truncate -s " + std::to_string(bytes) + " '" + path + "'";
+  return "truncate -s " + std::to_string(bytes) + " -- " + shellQuoted(path);
 }
 
 }  // namespace platform::process

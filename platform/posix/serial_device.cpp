@@ -25,13 +25,6 @@
 namespace platform::posix {
 namespace {
 
-// A driver may round a rate to what its clock divides to; a UART tolerates
-// a few percent, so a rate taken within 3 % counts as taken.
-bool rateTaken(std::uint32_t requested, std::uint32_t taken) {
-  const std::uint64_t difference = requested > taken ? requested - taken : taken - requested;
-  return difference * 100 <= static_cast<std::uint64_t>(requested) * 3;
-}
-
 // Whether a character device is a terminal, decided before it is opened:
 // opening some devices (a watchdog, for one) acts on the hardware, so only
 // terminal devices are ever opened. Unix98 pseudo-terminal slaves have no
@@ -74,6 +67,20 @@ std::string groupOf(const std::string& path) {
 void release(int fd) {
   ioctl(fd, TIOCNXCL);
   flock(fd, LOCK_UN);
+}
+
+// Puts the device back as it was found and gives it up, in an order that
+// never lets it send what it receives: what is queued is dropped while the
+// monitor's settings (no echo) still hold; the found settings come back
+// while the device is still exclusively this process's; whatever an echo
+// they turn on queued in the moment before the close is dropped before the
+// driver transmits it; only then are the exclusive flag and the lock given
+// up and the descriptor closed by the caller.
+void giveBack(int fd, const SavedTerminalSettings& settingsAtOpen) {
+  tcflush(fd, TCIOFLUSH);
+  settingsAtOpen.restore(fd);
+  tcflush(fd, TCOFLUSH);
+  release(fd);
 }
 
 struct LineOutcome {
@@ -127,6 +134,7 @@ struct SerialDevices::Attempt {
   std::optional<ResolvedName> resolved;
   int fd = -1;
   int error = 0;
+  std::vector<DeviceHolder> holders;  // other processes found holding the device
   SavedTerminalSettings settingsAtOpen;
 };
 
@@ -176,6 +184,14 @@ SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const 
   // It is taken before TIOCEXCL so that a refused open leaves the holder's
   // exclusive flag alone.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno, false);
+  // Neither stops a reader that opened the device before (a forgotten cat,
+  // a terminal program): it would take bytes away from the capture unseen.
+  attempt.holders = otherDeviceHolders(info.st_rdev, static_cast<long>(getpid()));
+  if (!attempt.holders.empty()) {
+    flock(fd, LOCK_UN);
+    ::close(fd);
+    return fail(EBUSY);
+  }
   ioctl(fd, TIOCEXCL);
   if (!attempt.settingsAtOpen.save(fd)) return refuse(errno, true);
   termios tio{};
@@ -202,7 +218,9 @@ void SerialDevices::reportOpenFailure(const Attempt& attempt) {
   if (attempt.resolved) {
     failure.resolution = describeResolution(attempt.name, *attempt.resolved, portsFolder_);
     const std::string& device = attempt.resolved->path;
-    if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
+    if (!attempt.holders.empty()) {
+      failure.holders = attempt.holders;
+    } else if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
       failure.holders = findDeviceHolders(device);
     }
     if (attempt.error == EACCES || attempt.error == EPERM) failure.group = groupOf(device);
@@ -290,8 +308,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
 void SerialDevices::loseDevice(CommHandle handle, Port& port) {
   const int fd = static_cast<int>(handle);
   port.errors.update(readDriverErrorCounters(fd));
-  port.settingsAtOpen.restore(fd);
-  release(fd);
+  giveBack(fd, port.settingsAtOpen);
   // The stand-in takes the number over, closing the dead descriptor; without
   // one the dead descriptor keeps the number until the device is back.
   if (standIn_ >= 0) dup3(standIn_, fd, O_CLOEXEC);
@@ -308,8 +325,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   Attempt attempt = openDevice(port.name);
   if (attempt.fd < 0) return false;
   auto giveUp = [&] {
-    attempt.settingsAtOpen.restore(attempt.fd);
-    release(attempt.fd);
+    giveBack(attempt.fd, attempt.settingsAtOpen);
     ::close(attempt.fd);
     return false;
   };
@@ -345,10 +361,7 @@ bool SerialDevices::close(CommHandle handle) {
   const auto found = ports_.find(handle);
   if (found == ports_.end()) return false;
   const int fd = static_cast<int>(handle);
-  if (found->second->present) {
-    found->second->settingsAtOpen.restore(fd);
-    release(fd);
-  }
+  if (found->second->present) giveBack(fd, found->second->settingsAtOpen);
   ports_.erase(found);
   // The descriptor is released even when close reports an error, so the
   // handle is gone either way and must not be closed again.

@@ -94,6 +94,10 @@ bool applyLineState(termios& tio, const LineState& state) {
   if (const auto constant = speedConstant(state.baudRate)) {
     cfsetispeed(&next, *constant);
     cfsetospeed(&next, *constant);
+    // The C library sets only the output field; an input rate left there by
+    // an earlier owner (a number through termios2, say) would stay in force.
+    // Cleared, the input rate follows the output rate.
+    next.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
   }
   tio = next;
   return true;
@@ -129,7 +133,15 @@ LineState lineStateOf(const termios& tio) {
 
 void makeRawForMonitor(termios& tio) {
   cfmakeraw(&tio);
-  tio.c_iflag &= ~static_cast<tcflag_t>(kErrorMarking);
+  // cfmakeraw leaves IXOFF (the line discipline would send STOP and START
+  // bytes when its queue fills), IXANY, IUCLC, IMAXBEL (a bell sent when the
+  // queue is full) and the error handling flags as another program left
+  // them: every input and output flag is set from nothing instead, and no
+  // local mode is kept, so no byte is dropped, altered or echoed.
+  tio.c_iflag = 0;
+  tio.c_oflag = 0;
+  tio.c_lflag = 0;
+  // The modem-line settings (CRTSCTS, HUPCL) stay as the port had them.
   tio.c_cflag |= CREAD | CLOCAL;
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;

@@ -28,8 +28,10 @@ bool applyLineState(termios& tio, const LineState& state);
 // and parityCheck false (it is no termios flag here).
 LineState lineStateOf(const termios& tio);
 
-// Raw mode for a receive-only monitor: no echo, no translation, no signals,
-// receiver on, modem lines ignored, and a read that waits for at least one
+// Raw mode for a receive-only monitor: every input, output and local flag
+// cleared (no software flow control, no echo, no translation, no signals),
+// receiver on, modem lines ignored, hardware handshake and hang-up on close
+// left as found, and a read that waits for at least one
 // byte (on a non-blocking descriptor: "no data" is EAGAIN and a read of 0
 // means the line hung up).
 void makeRawForMonitor(termios& tio);

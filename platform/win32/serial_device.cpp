@@ -7,7 +7,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <string_view>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "platform/comm/line_rate.h"
+#include "platform/win32/comm_settings.h"
+#include "platform/win32/dcb_line.h"
+#include "platform/win32/failure_reason.h"
 
 namespace platform::win32 {
 namespace {
@@ -16,91 +23,6 @@ constexpr auto kReopenInterval = std::chrono::milliseconds(500);
 
 HANDLE win32Handle(void* handle) { return static_cast<HANDLE>(handle); }
 bool valid(void* handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-
-// The port's own name, without the device-namespace prefix the path may have.
-std::string portName(std::string_view path) {
-  for (std::string_view prefix : {"//./", "\\\\.\\"}) {
-    if (path.starts_with(prefix)) return std::string(path.substr(prefix.size()));
-  }
-  return std::string(path);
-}
-
-// The system's own text for an error code, on one line.
-std::string systemText(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-  if (text != nullptr) LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
-                             result.back() == ' ' || result.back() == '.')) {
-    result.pop_back();
-  }
-  if (result.empty()) result = "System error";
-  return result + " (error " + std::to_string(error) + ").";
-}
-
-// What a user can do about an error met while opening or configuring a port.
-std::string_view hintFor(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-      return "There is no such port on this computer: check the port names in Device Manager "
-             "(Ports (COM & LPT)) and choose one in Setup.";
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return "Another program (or this one) holds the port open: close the port there, then "
-             "connect again.";
-    case ERROR_GEN_FAILURE:
-    case ERROR_SEM_TIMEOUT:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEVICE_REMOVED:
-    case ERROR_BAD_COMMAND:
-      return "The device does not answer: check that it is plugged in, then connect again.";
-    case ERROR_INVALID_PARAMETER:
-      return "The port's driver refuses these line settings: choose another baud rate, data "
-             "bits, stop bits or parity in Setup.";
-    case ERROR_INVALID_FUNCTION:
-    case ERROR_NOT_SUPPORTED:
-      return "This device is no serial port: choose a COM port in Setup.";
-    default:
-      return "";
-  }
-}
-
-// "COM10 (//./COM10): <the system's text> (error N). <what to do>"
-std::string failureReason(const std::string& path, DWORD error) {
-  const std::string name = portName(path);
-  std::string reason = name;
-  if (name != path) reason.append(" (").append(path).append(")");
-  reason.append(": ").append(systemText(error));
-  const std::string_view hint = hintFor(error);
-  if (!hint.empty()) reason.append(" ").append(hint);
-  return reason;
-}
-
-// Errors by which a read or a status query tells that the device is gone
-// (a USB adapter pulled out, a Bluetooth link dropped).
-bool deviceGone(DWORD error) {
-  switch (error) {
-    case ERROR_BAD_COMMAND:
-    case ERROR_ACCESS_DENIED:
-    case ERROR_DEVICE_REMOVED:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_GEN_FAILURE:
-    case ERROR_OPERATION_ABORTED:
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_INVALID_HANDLE:
-    case ERROR_NOT_READY:  // a line hung up at its far end, as Wine reports it
-    case ERROR_DEV_NOT_EXIST:
-      return true;
-    default:
-      return false;
-  }
-}
 
 HANDLE openDevice(const std::string& path) {
   // Share mode 0: the device is held exclusively while open.
@@ -118,22 +40,26 @@ bool makeReadsReturnAtOnce(HANDLE handle) {
   return SetCommTimeouts(handle, &timeouts) != FALSE;
 }
 
-// The DCB the port reports, with the line parameters replaced; flow
-// control, XON/XOFF, DTR and RTS stay as the port had them.
+// The port's whole DCB built for the monitor from state; only the modem-line
+// fields are taken from what the port reports.
 bool applyLineState(HANDLE handle, const LineState& state) {
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  if (!GetCommState(handle, &dcb)) return false;
-  dcb.BaudRate = state.baudRate;
-  dcb.ByteSize = state.byteSize;
-  dcb.Parity = state.parity;
-  dcb.StopBits = state.stopBits;
-  dcb.fBinary = state.binary ? 1 : 0;
-  dcb.fParity = state.parityCheck ? 1 : 0;
+  DCB reported{};
+  reported.DCBlength = sizeof reported;
+  if (!GetCommState(handle, &reported)) return false;
+  DCB dcb = monitorDcb(reported, state);
   return SetCommState(handle, &dcb) != FALSE;
 }
 
+// Puts back what the port had at open, then lets it go.
+void release(HANDLE handle, const SavedCommSettings* found) {
+  // A port whose settings cannot be put back (it went away) is still closed.
+  if (found != nullptr) found->restore(handle);
+  CloseHandle(handle);
+}
+
 }  // namespace
+
+SerialDevices::SerialDevices(SerialDeviceOptions options) : options_(std::move(options)) {}
 
 SerialDevices::~SerialDevices() {
   while (!devices_.empty()) close(devices_.begin()->first);
@@ -152,7 +78,7 @@ const SerialDevices::Device* SerialDevices::find(CommHandle handle) const {
 CommHandle SerialDevices::open(const std::string& path) {
   const HANDLE handle = openDevice(path);
   if (handle == INVALID_HANDLE_VALUE) {
-    lastFailureReason_ = failureReason(path, GetLastError());
+    lastFailureReason_ = describeDeviceFailure(path, GetLastError());
     return kInvalidCommHandle;
   }
   // Only a communications device answers GetCommState; anything else (a
@@ -163,13 +89,15 @@ CommHandle SerialDevices::open(const std::string& path) {
     const DWORD error = GetLastError();
     CloseHandle(handle);
     lastFailureReason_ =
-        failureReason(path, error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
+        describeDeviceFailure(path, error == ERROR_SUCCESS ? ERROR_INVALID_FUNCTION : error);
     return kInvalidCommHandle;
   }
   const CommHandle id = nextHandle_++;
   Device& device = devices_[id];
   device.handle = handle;
   device.path = path;
+  device.found = std::make_unique<SavedCommSettings>();
+  device.found->save(handle);
   lastFailureReason_.clear();
   return id;
 }
@@ -178,10 +106,10 @@ bool SerialDevices::setQueues(CommHandle handle, std::uint32_t inputBytes,
                               std::uint32_t outputBytes) {
   Device* device = find(handle);
   if (device == nullptr) return false;
-  device->inputQueue = inputBytes;
+  device->inputQueue = inputQueueFor(inputBytes);
   device->outputQueue = outputBytes;
   return valid(device->handle) &&
-         SetupComm(win32Handle(device->handle), inputBytes, outputBytes) != FALSE;
+         SetupComm(win32Handle(device->handle), *device->inputQueue, outputBytes) != FALSE;
 }
 
 bool SerialDevices::purge(CommHandle handle) {
@@ -204,21 +132,25 @@ std::optional<LineState> SerialDevices::lineState(CommHandle handle) {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(win32Handle(device->handle), &dcb)) return std::nullopt;
-  LineState state;
-  state.baudRate = dcb.BaudRate;
-  state.byteSize = dcb.ByteSize;
-  state.parity = dcb.Parity;
-  state.stopBits = dcb.StopBits;
-  state.binary = dcb.fBinary != 0;
-  state.parityCheck = dcb.fParity != 0;
-  return state;
+  return lineStateOf(dcb);
 }
 
 bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
   Device* device = find(handle);
   if (device == nullptr || !valid(device->handle)) return false;
   if (!applyLineState(win32Handle(device->handle), state)) {
-    lastFailureReason_ = failureReason(device->path, GetLastError());
+    lastFailureReason_ = describeDeviceFailure(device->path, GetLastError());
+    return false;
+  }
+  // A driver may take a rate it cannot make and round it to its clock.
+  DCB taken{};
+  taken.DCBlength = sizeof taken;
+  const bool readBack = GetCommState(win32Handle(device->handle), &taken) != FALSE;
+  if (!readBack || !rateTaken(state.baudRate, taken.BaudRate)) {
+    lastFailureReason_ = portName(device->path) + ": the port does not take " +
+                         std::to_string(state.baudRate) + " baud" +
+                         (readBack ? " (it set " + std::to_string(taken.BaudRate) + ")" : "") +
+                         ". Choose another baud rate in Setup.";
     return false;
   }
   device->lineState = state;
@@ -242,32 +174,88 @@ long long SerialDevices::pollStatus(Device& device) {
     if (deviceGone(GetLastError())) markGone(device);
     return -1;
   }
-  // Each flag says the error happened at least once since the last query.
-  if ((errors & CE_RXPARITY) != 0) ++device.parity;
-  if ((errors & CE_FRAME) != 0) ++device.framing;
-  if ((errors & CE_OVERRUN) != 0) ++device.overrun;
-  if ((errors & CE_RXOVER) != 0) ++device.bufferOverrun;
-  if ((errors & CE_BREAK) != 0) ++device.breaks;
+  device.errors.add(errors);
   return status.cbInQue;
 }
 
+// A reopen handed to its worker: what it needs, and what it hands back under
+// the mutex. A port closed while its reopen still blocks gives the job up;
+// the worker then releases whatever it opened itself.
+struct SerialDevices::Reopening {
+  std::string path;
+  std::optional<std::uint32_t> inputQueue, outputQueue;
+  bool readsReturnAtOnce = false;
+  std::optional<LineState> lineState;
+  std::function<void()> beforeReopen;
+
+  std::mutex mutex;
+  bool finished = false;
+  bool abandoned = false;
+  void* handle = nullptr;  // the configured device; null when it did not open
+  std::unique_ptr<SavedCommSettings> found;
+};
+
+void SerialDevices::reopenOnWorker(const std::shared_ptr<Reopening>& job) {
+  if (job->beforeReopen) job->beforeReopen();
+  HANDLE handle = openDevice(job->path);
+  auto found = std::make_unique<SavedCommSettings>();
+  if (handle != INVALID_HANDLE_VALUE) {
+    found->save(handle);
+    if (job->inputQueue && job->outputQueue) {
+      SetupComm(handle, *job->inputQueue, *job->outputQueue);
+    }
+    const bool configured = (!job->readsReturnAtOnce || makeReadsReturnAtOnce(handle)) &&
+                            (!job->lineState || applyLineState(handle, *job->lineState));
+    if (!configured) {
+      release(handle, found.get());
+      handle = INVALID_HANDLE_VALUE;
+    }
+  }
+  const std::lock_guard lock(job->mutex);
+  if (job->abandoned) {
+    if (handle != INVALID_HANDLE_VALUE) release(handle, found.get());
+    return;
+  }
+  if (handle != INVALID_HANDLE_VALUE) {
+    job->handle = handle;
+    job->found = std::move(found);
+  }
+  job->finished = true;
+}
+
 void SerialDevices::tryReopen(Device& device) {
+  if (device.reopening) {
+    {
+      const std::lock_guard lock(device.reopening->mutex);
+      if (!device.reopening->finished) return;
+      if (device.reopening->handle != nullptr) {
+        device.handle = device.reopening->handle;
+        device.found = std::move(device.reopening->found);
+        device.present = true;
+      }
+    }
+    device.reopening.reset();
+    // The next try is counted from the end of this one: a device whose open
+    // blocks is not asked again at once.
+    device.lastReopen = Clock::now();
+    return;
+  }
   const Clock::time_point now = Clock::now();
   if (now - device.lastReopen < kReopenInterval) return;
   device.lastReopen = now;
-  const HANDLE handle = openDevice(device.path);
-  if (handle == INVALID_HANDLE_VALUE) return;
-  if (device.inputQueue && device.outputQueue) {
-    SetupComm(handle, *device.inputQueue, *device.outputQueue);
+  auto job = std::make_shared<Reopening>();
+  job->path = device.path;
+  job->inputQueue = device.inputQueue;
+  job->outputQueue = device.outputQueue;
+  job->readsReturnAtOnce = device.readsReturnAtOnce;
+  job->lineState = device.lineState;
+  job->beforeReopen = options_.beforeReopen;
+  try {
+    std::thread(reopenOnWorker, job).detach();
+  } catch (const std::system_error&) {
+    return;  // no thread to be had now: tried again at the next interval
   }
-  const bool configured = (!device.readsReturnAtOnce || makeReadsReturnAtOnce(handle)) &&
-                          (!device.lineState || applyLineState(handle, *device.lineState));
-  if (!configured) {
-    CloseHandle(handle);
-    return;
-  }
-  device.handle = handle;
-  device.present = true;
+  device.reopening = std::move(job);
 }
 
 int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
@@ -295,7 +283,15 @@ bool SerialDevices::close(CommHandle handle) {
   if (found == devices_.end()) return false;
   // The handle is forgotten even when CloseHandle reports an error, so it
   // is never closed twice.
-  if (valid(found->second.handle)) CloseHandle(win32Handle(found->second.handle));
+  Device& device = found->second;
+  if (valid(device.handle)) release(win32Handle(device.handle), device.found.get());
+  if (device.reopening) {
+    const std::lock_guard lock(device.reopening->mutex);
+    device.reopening->abandoned = true;
+    if (device.reopening->handle != nullptr) {
+      release(win32Handle(device.reopening->handle), device.reopening->found.get());
+    }
+  }
   devices_.erase(found);
   return true;
 }
@@ -312,7 +308,11 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
   Device* device = find(handle);
   if (device == nullptr) return {};
   if (device->present) pollStatus(*device);
-  return {device->parity, device->framing, device->overrun, device->bufferOverrun, device->breaks};
+  return device->errors.counts();
+}
+
+std::uint32_t SerialDevices::inputQueueFor(std::uint32_t asked) const {
+  return std::max(asked, options_.minimumInputQueue);
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

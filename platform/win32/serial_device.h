@@ -2,20 +2,39 @@
 // wait: each asks the driver how much it has queued and reads only that, so
 // the device is opened for plain (not overlapped) I/O. A device that goes
 // away keeps its handle; later reads try to open it again, at most every
-// half second, with the settings it had.
+// half second, with the settings it had. The reopen runs on a worker thread
+// of its own, since an open can block for seconds (a Bluetooth port, a
+// wedged USB adapter): a read only starts it and later takes the result. Closing a port puts back
+// the DCB and timeouts it had when it was opened.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/comm/comm_backend.h"
+#include "platform/win32/line_error_tally.h"
 
 namespace platform::win32 {
 
+class SavedCommSettings;
+
+// Choices of the program that runs the ports, beyond what the comm seam asks.
+struct SerialDeviceOptions {
+  // The driver's input queue is made at least this large whatever setQueues
+  // asks: the recorder writes to disk and may fall behind for longer than
+  // the window's queue holds.
+  std::uint32_t minimumInputQueue = 0;
+  // Runs just before each reopen of a device that went away (tests and
+  // benchmarks stand in for an open that blocks, as a Bluetooth port's can).
+  std::function<void()> beforeReopen;
+};
+
 class SerialDevices final : public CommBackend {
  public:
-  SerialDevices() = default;
+  explicit SerialDevices(SerialDeviceOptions options = {});
   ~SerialDevices() override;
   SerialDevices(const SerialDevices&) = delete;
   SerialDevices& operator=(const SerialDevices&) = delete;
@@ -35,6 +54,7 @@ class SerialDevices final : public CommBackend {
 
  private:
   using Clock = std::chrono::steady_clock;
+  struct Reopening;
   struct Device {
     void* handle = nullptr;  // the Win32 HANDLE
     std::string path;
@@ -44,7 +64,10 @@ class SerialDevices final : public CommBackend {
     std::optional<std::uint32_t> inputQueue, outputQueue;
     bool readsReturnAtOnce = false;
     std::optional<LineState> lineState;
-    std::uint64_t parity = 0, framing = 0, overrun = 0, bufferOverrun = 0, breaks = 0;
+    LineErrorTally errors;
+    // The settings found at open, put back at close.
+    std::unique_ptr<SavedCommSettings> found;
+    std::shared_ptr<Reopening> reopening;  // while a reopen runs on its worker
   };
 
   Device* find(CommHandle handle);
@@ -53,8 +76,13 @@ class SerialDevices final : public CommBackend {
   // Returns the bytes queued, or -1 when the device went away.
   long long pollStatus(Device& device);
   void markGone(Device& device);
+  // Takes the result of a finished reopen, or starts one when it is time.
   void tryReopen(Device& device);
+  static void reopenOnWorker(const std::shared_ptr<Reopening>& job);
 
+  std::uint32_t inputQueueFor(std::uint32_t asked) const;
+
+  SerialDeviceOptions options_;
   std::map<CommHandle, Device> devices_;
   CommHandle nextHandle_ = 1;
   std::string lastFailureReason_;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/framework/open_failure_reason.h"
 #include "platform/headless/headless_window_system.h"
 #include "tests/app/shell_test_support.h"
 #include "tests/app/temp_folder.h"
@@ -229,6 +230,34 @@ TEST_F(SingleDocFrameworkTest, ACommandLineFileThatCannotBeOpenedEndsStartUpWith
   EXPECT_EQ(app->frame(), nullptr);
   EXPECT_EQ(app->m_pMainWnd, nullptr);
   EXPECT_EQ(ws.window(1), nullptr) << "the frame created for it is gone again";
+  // A program started from a file manager has no console: the failure is
+  // told in a box of its own, with the file and the reason.
+  ASSERT_EQ(ws.messageBoxes().size(), 1u);
+  const platform::MessageBoxRequest& box = ws.messageBoxes()[0];
+  EXPECT_EQ(box.owner, platform::kNoWindow);
+  EXPECT_EQ(box.text, "Cannot open " + folder.file("missing.mon"));
+  EXPECT_EQ(box.caption, "Monitor");
+  EXPECT_EQ(box.detail, "No such file or directory");
+}
+
+TEST(OpenFailureReason, NamesWhatIsWrongWithThePath) {
+  TempFolder folder;
+  const std::string readable = folder.write("capture.kvn", "x");
+  std::filesystem::create_directory(folder.file("a-folder.kvn"));
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {folder.file("missing.kvn"), "No such file or directory"},
+      {folder.file("missing/below.kvn"), "No such file or directory"},
+      {folder.file("a-folder.kvn"), "it is a folder, not a file"},
+      {readable, ""},
+#ifndef _WIN32
+      {"/dev/null", "it is not a regular file (a device, a pipe or a socket)"},
+#endif
+  };
+  for (const Case& c : cases) EXPECT_EQ(openFailureReason(c.path), c.reason) << c.path;
 }
 
 TEST_F(SingleDocFrameworkTest, ACommandLineFileOpensAsTheFirstDocument) {

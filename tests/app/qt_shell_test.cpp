@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -182,6 +183,48 @@ TEST_F(QtShellTest, ACaptureShowsPortAInBlackAndPortBInDarkRedOnWhiteWithTheCare
 TEST_F(QtShellTest, ClosingTheWindowEndsTheMessageLoop) {
   QTimer::singleShot(50, frame(), [this] { frame()->close(); });
   EXPECT_EQ(app->Run(), 0);
+}
+
+// The desktop launch of a file that is not there: a box names the file and
+// the reason, and once it is dismissed the program ends with status 1 and
+// without its main window.
+TEST(QtShellStart, AFileThatCannotBeOpenedIsToldInABoxBeforeTheProgramEnds) {
+  qtSystem();
+  resetProcessState();
+  headless::MemoryRegistry registry;
+  platform::installRegistryBackend(&registry);
+  const std::string missing = "/nonexistent-korvane-folder/missing.kvn";
+  QString text;
+  QString detail;
+  QString caption;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [&, poll] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      poll->stop();
+      poll->deleteLater();
+      text = box->text();
+      detail = box->informativeText();
+      caption = box->windowTitle();
+      box->accept();
+    }
+  });
+  poll->start(5);
+  int status = 0;
+  bool frameSeen = false;
+  {
+    CKORVANEApp app;
+    std::string program = "korvane";
+    std::string file = missing;
+    char* argv[] = {program.data(), file.data()};
+    status = AfxWinMain(2, argv);
+    frameSeen = app.GetDocTemplate() != nullptr && app.GetDocTemplate()->GetFrame() != nullptr;
+  }
+  EXPECT_EQ(status, 1);
+  EXPECT_FALSE(frameSeen);
+  EXPECT_EQ(text.toStdString(), "Cannot open " + missing);
+  EXPECT_EQ(detail.toStdString(), "No such file or directory");
+  EXPECT_EQ(caption.toStdString(), "KORVANE");
+  resetProcessState();
 }
 
 }  // namespace

@@ -134,9 +134,15 @@ TEST(LineTermios, RawModeForTheMonitor) {
   EXPECT_EQ(tio.c_cc[VTIME], 0);
   EXPECT_NE(tio.c_cflag & CREAD, 0u);
   EXPECT_NE(tio.c_cflag & CLOCAL, 0u) << "modem lines are not waited for";
-  EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
-  EXPECT_EQ(tio.c_iflag & (IXON | ICRNL | ISTRIP | INPCK | PARMRK | IGNPAR), 0u);
-  EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  EXPECT_EQ(tio.c_lflag, 0u) << "no echo, no line editing, no signals";
+  EXPECT_EQ(tio.c_oflag, 0u);
+  EXPECT_EQ(tio.c_iflag, 0u) << "no flow control, translation, or error handling";
+  EXPECT_EQ(tio.c_cflag & (CRTSCTS | HUPCL), CRTSCTS | HUPCL) << "modem-line settings as found";
+
+  termios plain = sentinelTermios();
+  plain.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | HUPCL);
+  platform::posix::makeRawForMonitor(plain);
+  EXPECT_EQ(plain.c_cflag & (CRTSCTS | HUPCL), 0u) << "and not added where they were off";
 }
 
 TEST(DeviceNames, PrefixesAreRemoved) {

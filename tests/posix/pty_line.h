@@ -29,6 +29,9 @@ class PtyLine {
   PtyLine& operator=(const PtyLine&) = delete;
 
   bool ok() const { return master_ >= 0 && !slavePath_.empty(); }
+  // The line's end: termios calls on it reach the port's settings, and what
+  // the port would send (an echo, a flow-control byte) arrives here.
+  int masterFd() const { return master_; }
   // "/dev/pts/N"
   const std::string& slavePath() const { return slavePath_; }
   // "pts/N", the port name that reaches the slave through /dev.

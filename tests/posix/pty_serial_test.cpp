@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "platform/posix/config_paths.h"
 #include "platform/posix/device_holders.h"
@@ -161,6 +163,45 @@ TEST_F(PtySerialTest, EveryRateOfTheTablesIsAcceptedAndReadBack) {
     EXPECT_EQ(devices->lineState(port)->baudRate, rate);
   }
   EXPECT_TRUE(devices->close(port));
+}
+
+TEST_F(PtySerialTest, TypedRatesAreSetInBothDirectionsAndReadBack) {
+  const CommHandle port = devices->open(line.portName());
+  ASSERT_NE(port, kInvalidCommHandle);
+  const int fd = static_cast<int>(port);
+  // Rates with and without a B-constant, in an order where each one follows
+  // a rate of the other kind: an input rate left by the one before must not
+  // stay in force.
+  for (std::uint32_t rate : {250000u, 921600u, 3686400u, 3000000u, 50u, 1843200u, 4000000u, 115200u,
+                             2000000u, 460800u, 76800u}) {
+    LineState state = devices->lineState(port).value();
+    state.baudRate = rate;
+    ASSERT_TRUE(devices->setLineState(port, state)) << rate;
+    EXPECT_EQ(devices->lineState(port)->baudRate, rate);
+    const auto speeds = platform::posix::lineSpeeds(fd);
+    ASSERT_TRUE(speeds.has_value());
+    EXPECT_EQ(speeds->input, rate) << "the input rate follows";
+    EXPECT_EQ(speeds->output, rate);
+  }
+  EXPECT_TRUE(devices->close(port));
+}
+
+TEST(LineSpeedCheck, ARateTakenWithinTwoPercentCountsAsTakenAndOneFurtherOffDoesNot) {
+  struct Case {
+    std::uint32_t asked;
+    std::uint32_t taken;
+    bool counts;
+  };
+  const Case cases[] = {
+      {3000000, 3000000, true},  {3000000, 3060000, true},  {3000000, 2940000, true},
+      {3000000, 3060001, false}, {3000000, 2939999, false}, {250000, 230400, false},
+      {921600, 923076, true},    {4000000, 4000000, true},  {50, 51, true},
+      {50, 52, false},           {4000000, 0, false},       {4000000, 4294967295u, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::rateTaken(c.asked, c.taken), c.counts)
+        << c.asked << " asked, " << c.taken << " taken";
+  }
 }
 
 TEST_F(PtySerialTest, EveryParityDataBitsAndStopBitsSettingIsAccepted) {
@@ -360,8 +401,34 @@ TEST_F(PtySerialTest, ABusyPortNamesTheProcessThatHoldsIt) {
   EXPECT_NE(reason.find(line.portName() + " -> " + line.slavePath() + ": the device is in use by "),
             std::string::npos)
       << reason;
-  EXPECT_NE(reason.find("(pid " + std::to_string(holder.pid()) + ")"), std::string::npos) << reason;
+  EXPECT_NE(reason.find("in use by " + std::to_string(holder.pid()) + " (posix_tests)"),
+            std::string::npos)
+      << reason;
   EXPECT_NE(reason.find("Close that program"), std::string::npos) << reason;
+}
+
+TEST_F(PtySerialTest, APortAPlainReaderOpenedFirstIsRefusedNamingItAndLeftAlone) {
+  auto holder = std::make_unique<HoldingProcess>(line.slavePath(), false);
+  ASSERT_TRUE(holder->holding());
+  const int master = line.masterFd();
+  termios before{};
+  ASSERT_EQ(tcgetattr(master, &before), 0);
+  EXPECT_EQ(devices->open(line.portName()), kInvalidCommHandle)
+      << "it would take bytes away from the capture";
+  EXPECT_EQ(devices->lastOpenError(), EBUSY);
+  const std::string reason = devices->lastFailureReason();
+  EXPECT_NE(reason.find("in use by " + std::to_string(holder->pid()) + " (posix_tests)"),
+            std::string::npos)
+      << reason;
+  termios after{};
+  ASSERT_EQ(tcgetattr(master, &after), 0);
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0) << "the settings were not touched";
+  EXPECT_EQ(exclusiveFlag(), 0) << "nor the exclusive flag";
+
+  holder.reset();
+  const CommHandle port = devices->open(line.portName());
+  EXPECT_NE(port, kInvalidCommHandle) << "free again once the reader is gone";
+  EXPECT_TRUE(devices->close(port));
 }
 
 TEST_F(PtySerialTest, AProcessThatHoldsTheDeviceWithoutALockIsFoundByItsDescriptors) {
@@ -420,6 +487,82 @@ TEST_F(PtySerialTest, APortIsLeftAsItWasFound) {
     EXPECT_EQ(left.c_lflag, found.c_lflag) << c.what;
     EXPECT_EQ(std::memcmp(left.c_cc, found.c_cc, VEOL2 + 1), 0) << c.what;
   }
+}
+
+// What the monitor's Connect does with a port, on the backend.
+CommHandle connectLikeTheMonitor(platform::posix::SerialDevices& devices, const std::string& name) {
+  const CommHandle port = devices.open(name);
+  if (port == kInvalidCommHandle) return port;
+  devices.setQueues(port, 1024, 1024);
+  devices.purge(port);
+  devices.setReadsReturnAtOnce(port);
+  LineState state = devices.lineState(port).value_or(LineState{});
+  state.baudRate = 115200;
+  state.parityCheck = true;
+  if (!devices.setLineState(port, state)) {
+    devices.close(port);
+    return kInvalidCommHandle;
+  }
+  return port;
+}
+
+TEST_F(PtySerialTest, SettingsAnotherProgramLeftNeitherAlterNorSendAnything) {
+  const int master = line.masterFd();
+  termios left{};
+  ASSERT_EQ(tcgetattr(master, &left), 0);
+  left.c_iflag |= IXON | IXOFF | IXANY | IUCLC | IMAXBEL | IUTF8 | ISTRIP | INLCR | IGNCR | ICRNL |
+                  IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK;
+  left.c_lflag |= ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOKE | ICANON | ISIG | IEXTEN;
+  left.c_oflag |= OPOST | ONLCR | OLCUC | OCRNL;
+  left.c_cflag |= CRTSCTS | HUPCL;
+  ASSERT_EQ(tcsetattr(master, TCSANOW, &left), 0);
+
+  const CommHandle port = connectLikeTheMonitor(*devices, line.portName());
+  ASSERT_NE(port, kInvalidCommHandle) << devices->lastFailureReason();
+  termios taken{};
+  ASSERT_EQ(tcgetattr(master, &taken), 0);
+  EXPECT_EQ(taken.c_iflag, 0u) << std::oct << taken.c_iflag;
+  EXPECT_EQ(taken.c_lflag, 0u) << std::oct << taken.c_lflag;
+  EXPECT_EQ(taken.c_oflag, 0u) << std::oct << taken.c_oflag;
+  EXPECT_EQ(taken.c_cflag & (CRTSCTS | HUPCL), CRTSCTS | HUPCL) << "modem-line settings kept";
+
+  // Two seconds of every byte value, control and flow-control bytes among
+  // them, with the port's queue let fill up between reads: every byte comes
+  // through unchanged and nothing at all comes back down the line.
+  ASSERT_EQ(fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK), 0);
+  std::vector<std::uint8_t> sent;
+  std::vector<std::uint8_t> received;
+  std::size_t sentBytes = 0;
+  std::size_t backDownTheLine = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < end) {
+    for (int i = 0; i < 64; ++i) sent.push_back(static_cast<std::uint8_t>(sent.size() * 7 + 3));
+    while (sentBytes < sent.size()) {
+      const ssize_t n = write(master, sent.data() + sentBytes, sent.size() - sentBytes);
+      if (n <= 0) break;
+      sentBytes += static_cast<std::size_t>(n);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::uint8_t buffer[256];
+    int got = 0;
+    while ((got = devices->read(port, buffer, 256)) > 0)
+      received.insert(received.end(), buffer, buffer + got);
+    ASSERT_GE(got, 0);
+    std::uint8_t back[256];
+    ssize_t echoed = 0;
+    while ((echoed = ::read(master, back, sizeof back)) > 0)
+      backDownTheLine += static_cast<std::size_t>(echoed);
+  }
+  ASSERT_TRUE(waitQueued(static_cast<int>(port), static_cast<int>(sentBytes - received.size())));
+  std::uint8_t buffer[256];
+  int got = 0;
+  while ((got = devices->read(port, buffer, 256)) > 0)
+    received.insert(received.end(), buffer, buffer + got);
+  sent.resize(sentBytes);
+  EXPECT_GT(sentBytes, 10000u);
+  EXPECT_TRUE(received == sent) << received.size() << " of " << sent.size() << " bytes";
+  EXPECT_EQ(backDownTheLine, 0u) << "bytes sent on the line";
+  EXPECT_TRUE(devices->close(port));
 }
 
 }  // namespace

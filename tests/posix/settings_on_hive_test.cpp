@@ -1,7 +1,10 @@
 // The settings store and port access of the monitor over the hive file and
 // real pseudo-terminals, as the desktop runs them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -215,6 +218,43 @@ TEST_F(SettingsOnHiveTest, AnAbsentDeviceEndsTheProcessWithTheMessage) {
   }
   ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
   EXPECT_EQ(headless::system().messageBoxes()[0].text, "Can not Open PORT A");
+  EXPECT_EQ(monitorState.connected, 0);
+}
+
+TEST_F(SettingsOnHiveTest, ConnectRefusesAPortAPlainReaderHoldsNamingIt) {
+  PtyLine lineA;
+  ASSERT_TRUE(lineA.ok());
+  int release[2];
+  ASSERT_EQ(pipe(release), 0);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t reader = fork();
+  ASSERT_GE(reader, 0);
+  if (reader == 0) {
+    ::close(release[1]);
+    ::close(ready[0]);
+    const int fd = ::open(lineA.slavePath().c_str(), O_RDONLY | O_NOCTTY);
+    const char opened = fd >= 0 ? 1 : 0;
+    char ignored = 0;
+    if (write(ready[1], &opened, 1) != 1 || read(release[0], &ignored, 1) < 0) _exit(1);
+    _exit(0);
+  }
+  char opened = 0;
+  ASSERT_EQ(read(ready[0], &opened, 1), 1);
+  ASSERT_EQ(opened, 1);
+  writeHive("\"Port1\"=\"" + lineA.portName() + "\"\r\n\"Disable\"=\"1\"\r\n");
+  CSetupDlg dlg;
+  testing::internal::CaptureStderr();
+  EXPECT_THROW(dlg.openAllPorts(), headless::ProcessExit);
+  const std::string told = testing::internal::GetCapturedStderr();
+  for (int fd : {release[1], release[0], ready[0], ready[1]}) ::close(fd);
+  waitpid(reader, nullptr, 0);
+  ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
+  EXPECT_EQ(headless::system().messageBoxes()[0].text, "Can not Open PORT A");
+  EXPECT_NE(headless::system().messageBoxes()[0].detail.find("in use by " + std::to_string(reader) +
+                                                             " (posix_tests)"),
+            std::string::npos)
+      << told;
   EXPECT_EQ(monitorState.connected, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "serial/stored_text.h"
@@ -92,6 +93,44 @@ TEST(NumberOfText, FollowsTheAtoiRule) {
   EXPECT_EQ(numberOfText("1 2"), 1);
   EXPECT_EQ(numberOfText("99999999999"), 2147483647) << "held at the 32-bit range";
   EXPECT_EQ(numberOfText("-99999999999"), -2147483647 - 1);
+}
+
+TEST(TypedBaudRate, DigitsAloneFrom50To4000000AreARateAndAnythingElseSaysWhyNot) {
+  struct Case {
+    const char* text;
+    std::optional<std::uint32_t> rate;
+    const char* fault;
+  };
+  const Case cases[] = {
+      {"50", 50, ""},
+      {"921600", 921600, ""},
+      {"3000000", 3000000, ""},
+      {"4000000", 4000000, ""},
+      {"0009600", 9600, ""},
+      {"49", std::nullopt, "is below 50"},
+      {"0", std::nullopt, "is below 50"},
+      {"4000001", std::nullopt, "is above 4000000"},
+      {"99999999999999999999999", std::nullopt, "is above 4000000"},
+      {"", std::nullopt, "is empty"},
+      {" 9600", std::nullopt, "holds \" \", which is not a digit"},
+      {"9600\t", std::nullopt, "holds \"\t\", which is not a digit"},
+      {"-9600", std::nullopt, "holds \"-\", which is not a digit"},
+      {"9600.5", std::nullopt, "holds \".\", which is not a digit"},
+      {"1e6", std::nullopt, "holds \"e\", which is not a digit"},
+      {"abc", std::nullopt, "holds \"a\", which is not a digit"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(typedBaudRate(c.text), c.rate) << '"' << c.text << '"';
+    EXPECT_EQ(typedBaudRateFault(c.text), c.fault) << '"' << c.text << '"';
+  }
+}
+
+TEST(TypedBaudRate, EncodesPastTheTableWhileEveryListEntryKeepsItsIndex) {
+  for (std::size_t i = 0; i < BaudRateTable.size(); ++i) {
+    EXPECT_EQ(lineSettingIndex(BaudRateTable, BaudRateTable[i].text), static_cast<int>(i));
+  }
+  EXPECT_EQ(lineSettingIndex(BaudRateTable, "921600"), kTypedBaudIndex);
+  EXPECT_EQ(kTypedBaudIndex, LineSettingsField::kBaudMask) << "the index fits the baud field";
 }
 
 }  // namespace

@@ -184,7 +184,7 @@ TEST_F(PortAccessTest, APortThatWillNotOpenEndsTheProcessWithAMessageAndAFailure
             "PORT A COM3: 0 bytes, ? parity, ? framing, ? overrun errors\n")
       << "the reason, then the line of the port that did open";
   EXPECT_EQ(monitorState.connected, 0);
-  EXPECT_TRUE(comm.isOpen("COM3")) << "port A is left to the end of the process";
+  EXPECT_FALSE(comm.isOpen("COM3")) << "port A is given back before the process ends";
 
   resetProcessState();
   headless::system().reset();
@@ -205,14 +205,14 @@ TEST_F(PortAccessTest, ASettingThatMatchesNoTableEntryFailsThatPortsOpen) {
     const char* text;
   };
   const Case cases[] = {
-      {"DataBit2", "9"}, {"StopBit2", "1.5"}, {"BaudRate2", "115201"}, {"Parity2", "even"}};
+      {"DataBit2", "9"}, {"StopBit2", "1.5"}, {"BaudRate2", "4000001"}, {"Parity2", "even"}};
   const std::string reasons[] = {
       "data bits \"9\" is not one of the values this port can be set to (5, 6, 7, 8); "
       "choose one in Setup",
       "stop bits \"1.5\" is not one of the values this port can be set to (1, 2); "
       "choose one in Setup",
-      "baud rate \"115201\" is not one of the rates this port can be set to (110 ... 256000); "
-      "choose one in Setup",
+      "baud rate \"4000001\" is above 4000000: a rate is one of Setup's list (110 ... 256000) "
+      "or a whole number of baud from 50 to 4000000 in digits alone; choose or type one in Setup",
       "parity \"even\" is not one of the values this port can be set to "
       "(NONE, EVEN, ODD, MARK, SPACE); choose one in Setup"};
   for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -253,6 +253,73 @@ TEST_F(PortAccessTest, CloseAllPortsWithNothingOpenOnlyClearsConnected) {
   dlg.closeAllPorts();
   EXPECT_EQ(monitorState.connected, 0);
   EXPECT_TRUE(comm.closedPaths().empty());
+}
+
+TEST_F(PortAccessTest, ATypedRateOpensThePortAtThatRateAndOtherTextIsRefusedWithItsReason) {
+  struct Case {
+    const char* text;
+    std::optional<std::uint32_t> rate;  // what the line gets, or nothing when refused
+    const char* fault;
+  };
+  const Case cases[] = {
+      {"921600", 921600, ""},
+      {"3000000", 3000000, ""},
+      {"250000", 250000, ""},
+      {"50", 50, ""},
+      {"4000000", 4000000, ""},
+      {"256000", 256000, ""},  // a list entry goes through the table as before
+      {"abc", std::nullopt, "holds \"a\", which is not a digit"},
+      {"0", std::nullopt, "is below 50"},
+      {"49", std::nullopt, "is below 50"},
+      {"4000001", std::nullopt, "is above 4000000"},
+      {" 9600", std::nullopt, "holds \" \", which is not a digit"},
+      {"9600 ", std::nullopt, "holds \" \", which is not a digit"},
+      {"+9600", std::nullopt, "holds \"+\", which is not a digit"},
+      {"", std::nullopt, "is empty"},
+  };
+  for (const Case& c : cases) {
+    resetProcessState();
+    headless::system().reset();
+    registry.reset();
+    comm.reset();
+    comm.addDevice("COM3");
+    comm.addDevice("COM4");
+    storeText("BaudRate2", c.text);
+    CSetupDlg dlg;
+    const auto exitStatus = openAllPortsExitStatus(dlg);
+    EXPECT_EQ(dlg.m_settings.baudRate2, c.text) << "the text stays as stored";
+    if (c.rate) {
+      EXPECT_EQ(exitStatus, std::nullopt) << c.text;
+      ASSERT_TRUE(comm.device("COM4")->appliedState.has_value()) << c.text;
+      EXPECT_EQ(comm.device("COM4")->appliedState->baudRate, *c.rate) << c.text;
+      EXPECT_EQ(comm.device("COM3")->appliedState->baudRate, 115200u) << "port A keeps its own";
+      EXPECT_EQ(monitorState.connected, 1);
+      dlg.closeAllPorts();
+      continue;
+    }
+    EXPECT_TRUE(exitStatus.has_value()) << c.text;
+    ASSERT_EQ(boxes().size(), 1u) << c.text;
+    EXPECT_EQ(boxes()[0].text, "Can not Open PORT B");
+    EXPECT_EQ(boxes()[0].detail,
+              "baud rate \"" + std::string(c.text) + "\" " + c.fault +
+                  ": a rate is one of Setup's list (110 ... 256000) or a whole number of baud "
+                  "from 50 to 4000000 in digits alone; choose or type one in Setup");
+    EXPECT_EQ(comm.openRequests(), std::vector<std::string>{"COM3"}) << c.text;
+  }
+}
+
+TEST_F(PortAccessTest, TheTypedRateBelongsToItsPortAndTheWordPastTheTableNeedsOne) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  dlg.m_settings.port2 = "COM4";
+  monitorState.typedBaudRate[1] = 3000000;
+  EXPECT_EQ(dlg.openPort(0, word(kTypedBaudIndex, 3, 0, 0)), -1)
+      << "port A has no typed rate of its own";
+  ASSERT_EQ(dlg.openPort(1, word(kTypedBaudIndex, 3, 0, 0)), 0);
+  EXPECT_EQ(comm.device("COM4")->appliedState->baudRate, 3000000u);
+  ASSERT_EQ(dlg.openPort(0, word(12, 3, 0, 0)), 0);
+  EXPECT_EQ(comm.device("COM3")->appliedState->baudRate, 115200u)
+      << "a table index ignores any typed rate";
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "serial/port_statistics.h"
 
+#include <regex>
 #include <string>
 
 #include "capture/poll_cycle.h"
+#include "capture/utc_time_text.h"
 #include "serial_fixture.h"
 
 namespace {
@@ -67,6 +69,7 @@ TEST_F(PortStatisticsTest, ADeviceThatGoesAwayAndComesBackIsToldOnceEachWayAndCo
   PortsHost host(dlg);
 
   testing::internal::CaptureStderr();
+  const std::int64_t before = wallClockMicrosNow();
   comm.queueBytes("COM3", Bytes(40, 'a'));
   comm.queueBytes("COM4", Bytes(300, 'b'));
   pollConnectedPorts(host);  // poll 1
@@ -80,10 +83,19 @@ TEST_F(PortStatisticsTest, ADeviceThatGoesAwayAndComesBackIsToldOnceEachWayAndCo
   comm.queueBytes("COM3", bytesOf("back"));
   pollConnectedPorts(host);  // poll 4
   const std::string duringCapture = testing::internal::GetCapturedStderr();
+  const std::int64_t after = wallClockMicrosNow();
 
-  EXPECT_EQ(duringCapture,
-            "PORT A COM3 -> /dev/ttyUSB0: device lost at poll 2\n"
-            "PORT A COM3 -> /dev/ttyUSB0: device back at poll 4, capture goes on\n");
+  // Each line names the poll and the wall-clock time it was seen at.
+  const std::regex told(
+      "PORT A COM3 -> /dev/ttyUSB0: device lost at poll 2 at (\\S+)\n"
+      "PORT A COM3 -> /dev/ttyUSB0: device back at poll 4 at (\\S+), capture goes on\n");
+  std::smatch times;
+  ASSERT_TRUE(std::regex_match(duringCapture, times, told)) << duringCapture;
+  for (std::size_t i = 1; i <= 2; ++i) {
+    const auto time = parseUtcTime(times[i].str());
+    ASSERT_TRUE(time) << times[i];
+    EXPECT_TRUE(*time >= before && *time <= after) << times[i];
+  }
   EXPECT_EQ(monitorState.connected, 1) << "a lost device does not end the capture";
   const auto a = openPortStatistics(0);
   const auto b = openPortStatistics(1);

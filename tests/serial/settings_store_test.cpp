@@ -305,6 +305,28 @@ TEST_F(SettingsStoreTest, EncodingIsExactAndUnmatchedTextsGiveTheEntryCount) {
   EXPECT_EQ(monitorState.baudPart[1], 12);
   EXPECT_EQ(monitorState.dataBitsPart[0], 4 << 4);
   EXPECT_EQ(monitorState.stopBitsPart[1], 2 << 6);
+  EXPECT_EQ(monitorState.typedBaudRate[0], 0u) << "\"115200 \" is no rate";
+  EXPECT_EQ(monitorState.typedBaudRate[1], 0u) << "a list entry needs none";
+}
+
+TEST_F(SettingsStoreTest, ATypedRateIsStoredAsTypedAndTravelsBesideItsPart) {
+  CSetupDlg dlg;
+  dlg.applyDefaultSettings();
+  dlg.m_settings.baudRate1 = "921600";
+  dlg.m_settings.baudRate2 = "3000000";
+  dlg.saveSettings();
+  EXPECT_EQ(monitorState.baudPart[0], 15);
+  EXPECT_EQ(monitorState.typedBaudRate[0], 921600u);
+  EXPECT_EQ(monitorState.typedBaudRate[1], 3000000u);
+
+  CSetupDlg loaded;
+  loaded.loadSettings();
+  EXPECT_EQ(loaded.m_settings.baudRate1, "921600");
+  EXPECT_EQ(loaded.m_settings.baudRate2, "3000000");
+  loaded.m_settings.baudRate2 = "57600";
+  loaded.encodeLineSettings();
+  EXPECT_EQ(monitorState.typedBaudRate[1], 0u) << "a rate from the list leaves none behind";
+  EXPECT_EQ(monitorState.baudPart[1], 11);
 }
 
 TEST_F(SettingsStoreTest, DefaultsLeaveTheLoadedBufferSizeAlone) {

@@ -1,3 +1,4 @@
+#include "platform/comm/port_name_advice.h"
 #include "tests/setup/setup_fixture.h"
 
 namespace {
@@ -64,6 +65,37 @@ TEST_F(SetupDialogTest, SaveWithNothingChangedAsksNothingStoresEverythingAndSets
   EXPECT_EQ(stored("MEMSIZE"), "2");
   EXPECT_EQ(stored("POLLTIME"), "10");
   EXPECT_EQ(stored("Disable"), "0");
+}
+
+TEST_F(SetupDialogTest, ATypedRateComesBackAsTypedEvenWhenItBeginsAListEntry) {
+  // A stored text and the list item it selects: list entries select themselves;
+  // any other text shows as it is and a SAVE without a touch keeps it.
+  struct Case {
+    const char* stored;
+    int selection;
+  };
+  const Case cases[] = {
+      {"25600", CB_ERR}, {"1152", CB_ERR}, {"5760", CB_ERR}, {"3000000", CB_ERR},
+      {"256000", 14},    {"110", 0},       {"", CB_ERR},     {"abc", CB_ERR},
+  };
+  startView();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    store("BaudRate1", c.stored);
+    store("BaudRate2", c.stored);
+    runSetup([&](CSetupDlg&, DialogDriver& d) {
+      EXPECT_EQ(d.text(IDC_BAUDRATE1), c.stored);
+      EXPECT_EQ(d.selection(IDC_BAUDRATE1), c.selection);
+      EXPECT_EQ(d.text(IDC_BAUDRATE2), c.stored);
+      d.click(IDOK);
+    });
+    EXPECT_EQ(stored("BaudRate1"), c.stored);
+    EXPECT_EQ(stored("BaudRate2"), c.stored);
+  }
+  store("MEMSIZE", "3");
+  runSetup([](CSetupDlg&, DialogDriver& d) {
+    EXPECT_EQ(d.text(IDC_MEMSIZE), "32") << "the other drop-downs keep the prefix rule";
+  });
 }
 
 TEST_F(SetupDialogTest, ConfirmedSizeChangeWhileConnectedClosesThePortsAndEmptiesTheDump) {
@@ -252,25 +284,46 @@ TEST_F(SetupDialogTest, AMemorySizeTheStoreCannotHoldIsRefusedBeforeAnythingIsSt
   }
 }
 
+// A Windows user is told about COM names, a Linux user about device links;
+// neither gets the other's paths.
+TEST(LongPortNameAdvice, SpeaksOfTheSystemsOwnNames) {
+  const std::string advice = platform::longPortNameAdvice();
+#ifdef _WIN32
+  EXPECT_NE(advice.find("COM12"), std::string::npos) << advice;
+  EXPECT_NE(advice.find("Device Manager"), std::string::npos) << advice;
+  EXPECT_EQ(advice.find("/dev/"), std::string::npos) << advice;
+  EXPECT_EQ(advice.find("~/"), std::string::npos) << advice;
+  EXPECT_NE(platform::remoteLineNameAdvice().find("%APPDATA%\\Korvane\\ports"), std::string::npos);
+#else
+  EXPECT_NE(platform::remoteLineNameAdvice().find("~/.config/korvane/ports/"), std::string::npos);
+  EXPECT_EQ(advice,
+            "To use a longer device path on Linux, make a symbolic link with a short name in "
+            "~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ name) and enter that "
+            "name.");
+#endif
+}
+
 TEST_F(SetupDialogTest, APortNameLongerThanEightCharactersIsRefusedAndNothingIsStored) {
   struct Case {
     int field;
     const char* typed;
-    const char* refusal;  // empty: accepted as before
+    std::string refusal;  // empty: accepted as before
   };
+  // The advice after the refusal is the system's own (see below).
+  const std::string advice = platform::longPortNameAdvice();
   const Case cases[] = {
       {IDC_PORT1, "ttyUSB100",
        "PORT A: the port name \"ttyUSB100\" is longer than 8 characters. Only 8 are stored, "
-       "which would name another device. To use a longer device path on Linux, make a symbolic "
-       "link "
-       "with a short name in ~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ "
-       "name) and enter that name."},
+       "which would name another device. " +
+           advice},
       {IDC_PORT2, "usb-FTDI_FT232R",
        "PORT B: the port name \"usb-FTDI_FT232R\" is longer than 8 characters. Only 8 are "
-       "stored, which would name another device. To use a longer device path on Linux, make a "
-       "symbolic "
-       "link with a short name in ~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ "
-       "name) and enter that name."},
+       "stored, which would name another device. " +
+           advice},
+      {IDC_PORT1, "rfc2217://10.0.0.5:4001",
+       "PORT A: the port name \"rfc2217://10.0.0.5:4001\" is longer than 8 characters. Only 8 "
+       "are stored, which would name another device. " +
+           platform::remoteLineNameAdvice()},
       {IDC_PORT1, "ttyUSB10", ""},
   };
   startView();
@@ -289,7 +342,7 @@ TEST_F(SetupDialogTest, APortNameLongerThanEightCharactersIsRefusedAndNothingIsS
       focus = d.focusId();
       if (stayedOpen) d.click(IDCANCEL);
     });
-    if (*c.refusal == '\0') {
+    if (c.refusal.empty()) {
       EXPECT_FALSE(stayedOpen) << c.typed;
       EXPECT_TRUE(sys().messageBoxes().empty()) << c.typed;
       EXPECT_EQ(stored("Port1"), c.typed) << "eight characters are stored whole";

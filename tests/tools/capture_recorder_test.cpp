@@ -76,13 +76,14 @@ class CaptureRecorder : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   // Both lines at full rate, starting once the recorder holds the ports.
-  std::unique_ptr<tool_test::ChildProcess> startLines(double seconds) {
+  std::unique_ptr<tool_test::ChildProcess> startLines(double seconds,
+                                                      const std::string& baud = "256000") {
     return std::make_unique<tool_test::ChildProcess>(
         LINESIM_EXECUTABLE,
         std::vector<std::string>{"--ports-dir", (dir_ / "korvane" / "ports").string(), "--lines",
-                                 "COM3,COM4", "--baud", "256000", "--pattern", "counter",
-                                 "--seconds", std::to_string(seconds), "--wait-for-open",
-                                 "--replace", "--quiet"},
+                                 "COM3,COM4", "--baud", baud, "--pattern", "counter", "--seconds",
+                                 std::to_string(seconds), "--wait-for-open", "--replace",
+                                 "--quiet"},
         dir_);
   }
 
@@ -281,6 +282,31 @@ TEST_F(CaptureRecorder, EndsOnAWholeRecordWhenTheLimitsOrTheDiskStopIt) {
   }
 }
 
+// Both lines of a fast USB bridge: at 3 Mbaud each poll of 10 ms takes about
+// 3,000 bytes a port, twelve reads of 256.
+TEST_F(CaptureRecorder, TakesBothLinesAtATypedThreeMegabaudByteForByte) {
+  auto lines = startLines(3, "3000000");
+  auto recorder = startRecorder({"--baud", "3000000", "capture.kvn"});
+  const tool_test::ChildOutcome sent = lines->finish(30);
+  ASSERT_EQ(sent.status, 0) << sent.err;
+  const auto reports = linesim::parseSentLines(sent.out);
+  ASSERT_EQ(reports.size(), 2u) << sent.out;
+  std::this_thread::sleep_for(200ms);
+  recorder->signal(SIGTERM);
+  const tool_test::ChildOutcome recorded = recorder->finish(20);
+  ASSERT_EQ(recorded.status, 0) << recorded.err;
+
+  const WalkedCapture w = walk(file("capture.kvn"));
+  for (std::size_t line = 0; line < 2; ++line) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(reports[line].stalls, 0u) << "the recorder kept up";
+    ASSERT_GT(reports[line].bytes, 850'000u) << "three seconds at 300,000 bytes a second";
+    EXPECT_EQ(w.port[line].size(), reports[line].bytes);
+    EXPECT_EQ(linesim::firstMismatch(linesim::Pattern::counter, 1, line, w.port[line]),
+              std::nullopt);
+  }
+}
+
 struct RefusalCase {
   std::vector<std::string> args;
   Bytes existing;
@@ -302,10 +328,42 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
        1,
        "not a capture file at byte offset 13: length byte 0"},
       {{}, {}, 2, "no capture file named"},
-      {{"--baud", "12345", "capture.kvn"}, {}, 2, "baud rates are 110 300"},
+      {{"--baud", "4000001", "capture.kvn"},
+       {},
+       2,
+       "baud rate \"4000001\" is above 4000000: baud rates are 110 300"},
+      {{"--baud-b", " 9600", "capture.kvn"}, {}, 2, "baud rate \" 9600\" holds \" \""},
+      {{"--baud-a", "0", "capture.kvn"}, {}, 2, "or a whole number from 50 to 4000000"},
       {{"--parity-b", "odd", "--stop-bits-a", "3", "capture.kvn"}, {}, 2, "stop bits are 1 2"},
       {{"--max-bytes", "lots", "capture.kvn"}, {}, 2, "--max-bytes takes a size"},
       {{"--loud", "capture.kvn"}, {}, 2, "unknown option --loud"},
+      {{"--port-a", "ttyUSB100000", "capture.kvn"}, {}, 2, "takes a port name of 1 to 11"},
+      // A remote line's address is read back through a 64-byte buffer.
+      {{"--port-a", "rfc2217://" + std::string(49, 'h') + ":4001", "capture.kvn"},
+       {},
+       2,
+       "--port-a takes an address of at most 63 characters"},
+      {{"--port-a", "tcp://", "--port-b", "off", "capture.kvn"},
+       {},
+       1,
+       "Can not Open PORT A: \"tcp://\" is not the address of a remote line"},
+      // The window polls no faster than every 10 ms; neither does the recorder.
+      {{"--poll-ms", "5", "capture.kvn"}, {}, 2, "--poll-ms takes 10 to 999 milliseconds, not 5"},
+      // Past the clock's range a run would never end and never sleep.
+      {{"--seconds", "inf", "capture.kvn"}, {}, 2, "--seconds takes a positive number of seconds"},
+      {{"--seconds", "nan", "capture.kvn"}, {}, 2, "--seconds takes a positive number of seconds"},
+      {{"--seconds", "1e12", "capture.kvn"}, {}, 2, "up to 3153600000 (100 years), not 1e12"},
+      // A threshold the store never reaches before it refuses reads.
+      {{"--store-mb", "1", "--recycle-at", "1M", "capture.kvn"},
+       {},
+       2,
+       "--recycle-at must leave room for one more read in the 1 MiB store: at most 1048160 bytes"},
+      // Somebody's text: nothing suggested would empty or cut it.
+      {{"--append", "capture.kvn"},
+       bytesOf("shopping list\n"),
+       1,
+       "not a capture file at byte offset 0: length byte 115 is above 16; the file is left as it "
+       "is: name a new capture file"},
   };
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -315,10 +373,30 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
     EXPECT_EQ(result.status, c.status);
     EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
     EXPECT_EQ(file("capture.kvn"), c.existing) << "the file changed";
+    EXPECT_EQ(result.err.find("truncate"), std::string::npos) << result.err;
   }
   const auto version = record({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "korvane-record 1.4\n");
+}
+
+// A file whose last record a power cut left half written: the advice cuts
+// it back to its whole records, and works as printed for a name with a
+// quote in it.
+TEST_F(CaptureRecorder, TheSuggestedCommandCutsAFileWithAQuoteInItsNameBackToWholeRecords) {
+  const Bytes cut = {1, 1, '0', '0', '0', '0', '0', '1', ':', ' ', 'x', 5, 2, '0', '0'};
+  const std::string name = "night's $HOME `x`.kvn";
+  writeFile(name, cut);
+  const auto result = record({"--append", name});
+  EXPECT_EQ(result.status, 1);
+  const std::string advice = "to keep the whole records before it and add to them: ";
+  const auto at = result.err.find(advice);
+  ASSERT_NE(at, std::string::npos) << result.err;
+  std::string command = result.err.substr(at + advice.size());
+  command = command.substr(0, command.find('\n'));
+  const std::string shell = "cd '" + dir_.string() + "' && " + command;
+  ASSERT_EQ(std::system(shell.c_str()), 0) << command;
+  EXPECT_EQ(file(name), Bytes(cut.begin(), cut.begin() + 11)) << command;
 }
 
 }  // namespace

@@ -49,12 +49,12 @@ TEST(SimOptions, PortsFolderFollowsXdgConfigHomeWhenItIsAnAbsolutePath) {
 
 TEST(SimOptions, NamesLinesAndSetsRatesPerLine) {
   const SimOptions named =
-      parsed({"--name", "A=COM7", "--name", "COM8", "--baud", "9600", "--baud", "COM8=256000"});
+      parsed({"--name", "A=COM7", "--name", "COM8", "--baud", "9600", "--baud", "COM8=4000000"});
   ASSERT_EQ(named.lines.size(), 2u);
   EXPECT_EQ(named.lines[0].name, "COM7");
   EXPECT_EQ(named.lines[0].baud, 9600u);
   EXPECT_EQ(named.lines[1].label, "B");
-  EXPECT_EQ(named.lines[1].baud, 256000u);
+  EXPECT_EQ(named.lines[1].baud, 4000000u);
 
   const SimOptions listed = parsed({"--lines", "ttyV0,ttyV1,ttyV2", "--baud", "C=300"});
   ASSERT_EQ(listed.lines.size(), 3u);
@@ -75,10 +75,11 @@ TEST(SimOptions, ReadsLimitsPatternAndSwitches) {
   EXPECT_EQ(o.pause, 20ms);
   EXPECT_EQ(o.drainTimeout, 0ms);
   EXPECT_TRUE(std::holds_alternative<linesim::HelpRequested>(parse({"--help"})));
+  EXPECT_TRUE(std::holds_alternative<linesim::VersionRequested>(parse({"--version"})));
 }
 
 TEST(SimOptions, RefusesWhatItCannotDo) {
-  EXPECT_TRUE(rejected({"--baud", "256001"}));
+  EXPECT_TRUE(rejected({"--baud", "4000001"}));
   EXPECT_TRUE(rejected({"--baud", "0"}));
   EXPECT_TRUE(rejected({"--baud", "fast"}));
   EXPECT_TRUE(rejected({"--baud", "COM9=9600"}));  // no such line

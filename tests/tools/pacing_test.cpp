@@ -22,7 +22,8 @@ TEST(Pacing, BytesDueFollowTenBitsAByte) {
 }
 
 TEST(Pacing, TimeForBytesIsTheExactInverse) {
-  for (std::uint32_t baud : {110u, 9600u, 14400u, 115200u, 128000u, 256000u}) {
+  for (std::uint32_t baud :
+       {50u, 110u, 9600u, 14400u, 115200u, 128000u, 256000u, 921600u, 3000000u, 4000000u}) {
     for (std::uint64_t n : {1ull, 2ull, 3ull, 255ull, 25601ull, 1'000'003ull}) {
       const auto t = timeForBytes(n, baud);
       EXPECT_EQ(bytesDueAfter(t, baud), n) << baud << " " << n;
@@ -30,6 +31,7 @@ TEST(Pacing, TimeForBytesIsTheExactInverse) {
     }
   }
   EXPECT_EQ(timeForBytes(25600, 256000), 1s);
+  EXPECT_EQ(timeForBytes(300000, 3000000), 1s);
 }
 
 using Clock = linesim::UartPacer::Clock;
@@ -88,6 +90,19 @@ TEST(UartPacer, RestartForgetsTheIdleTimeBetweenFrames) {
   EXPECT_EQ(pacer.allowance(start + 505ms), 4u);
   pacer.consumed(4);
   EXPECT_EQ(pacer.allowance(start + 510ms), 5u);
+}
+
+TEST(UartPacer, PacesThreeMegabaudInTwoMillisecondSlices) {
+  linesim::UartPacer pacer(3000000);
+  const Clock::time_point start{};
+  pacer.restart(start);
+  for (int ms = 2; ms <= 600'000; ms += 2) {
+    const std::size_t n = pacer.allowance(start + std::chrono::milliseconds(ms));
+    ASSERT_EQ(n, 600u) << ms;  // 3000 bits a millisecond, 10 a byte
+    pacer.consumed(n);
+  }
+  EXPECT_EQ(pacer.sent(), 180'000'000u) << "ten minutes at 300,000 bytes a second";
+  EXPECT_EQ(pacer.burstLimit(), 2401u) << "8 ms of data";
 }
 
 }  // namespace

@@ -163,6 +163,44 @@ TEST_F(SimulatorRun, TwoLinesAtFullRateArriveWholeAndInOrderEvenWhenAReaderFalls
   EXPECT_EQ(entries(), 0u);
 }
 
+TEST_F(SimulatorRun, ALineAtThreeMegabaudBringsItsRateWholeAndInOrder) {
+  Simulator sim({"--ports-dir", dir_.string(), "--name", "A=COM3", "--baud", "3000000", "--pattern",
+                 "counter", "--seconds", "1", "--wait-for-open", "--quiet"});
+  ASSERT_TRUE(waitForLinks({"COM3"}));
+  const int fd = openPort("COM3");
+  // Everything queued is taken every 10 ms, as the monitor's poll does.
+  Bytes got;
+  Clock::time_point first{};
+  Clock::time_point last{};
+  const auto start = Clock::now();
+  while (Clock::now() - start < 10s) {
+    std::uint8_t buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+      if (got.empty()) first = Clock::now();
+      last = Clock::now();
+      got.insert(got.end(), buffer, buffer + n);
+    }
+    if (!got.empty() && Clock::now() - last > 300ms) break;
+    std::this_thread::sleep_for(10ms);
+  }
+  close(fd);
+  std::string output;
+  EXPECT_EQ(sim.finish(output), 0);
+  const auto reports = linesim::parseSentLines(output);
+  ASSERT_EQ(reports.size(), 1u) << output;
+  EXPECT_EQ(reports[0].baud, 3000000u);
+  EXPECT_EQ(reports[0].stalls, 0u) << "a reader at 10 ms keeps up";
+  // One second at 3,000,000 baud and 10 bits a byte, give or take the slice the time
+  // limit falls in.
+  EXPECT_GE(reports[0].bytes, 297'000u);
+  EXPECT_LE(reports[0].bytes, 303'000u);
+  ASSERT_EQ(got.size(), reports[0].bytes);
+  EXPECT_EQ(got, linesim::expectedStream(linesim::Pattern::counter, 1, 0, got.size()));
+  const double seconds = std::chrono::duration<double>(last - first).count();
+  EXPECT_GT(seconds, 0.9) << "paced over the second, not sent at once";
+}
+
 TEST_F(SimulatorRun, SeededRandomAndProtocolTrafficCanBeRegenerated) {
   const std::pair<const char*, std::size_t> runs[] = {{"random", 3000}, {"protocol", 300}};
   for (const auto& [pattern, bytes] : runs) {

@@ -7,9 +7,11 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,12 +20,16 @@
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/headless/dialog_driver.h"
 #include "platform/headless/headless_window_system.h"
 #include "platform/posix/config_paths.h"
 #include "platform/posix/hive_file_registry.h"
+#include "platform/posix/line_speed.h"
 #include "platform/posix/serial_device.h"
 #include "platform/registry/registry_backend.h"
 #include "res/resource.h"
+#include "res/setup_dialog_ids.h"
+#include "setup/setup_dlg.h"
 #include "view/korvane_view.h"
 
 namespace {
@@ -106,6 +112,43 @@ class CaptureEndToEndTest : public ::testing::Test {
     hive->closeKey(key);
   }
   void tick() { headless::system().fireTimer(view.m_hWnd, CKORVANEView::kPollTimerId); }
+
+  // Opens Setup as the menu command does, with body acting as the user.
+  int runSetup(const std::function<void(headless::DialogDriver&)>& body) {
+    headless::system().setDialogHandler([&](CDialog& shown) {
+      headless::DialogDriver driver(shown);
+      body(driver);
+    });
+    CSetupDlg dlg(nullptr);
+    return dlg.DoModal();
+  }
+  // A value's text as the settings file holds it, read by a new reader of the file.
+  std::string storedText(const std::string& name) const {
+    platform::posix::HiveFileRegistry file(platform::posix::hiveFilePath());
+    platform::RegistryKey key = platform::kNoRegistryKey;
+    if (file.openKeyForReading(platform::RegistryRoot::LocalMachine,
+                               "SYSTEM\\CurrentControlSet\\Services\\Korvane",
+                               &key) != platform::RegistryStatus::Ok) {
+      return "<no key>";
+    }
+    std::uint8_t data[64] = {};
+    std::uint32_t length = sizeof data;
+    const auto status = file.queryValue(key, name, data, &length);
+    file.closeKey(key);
+    if (status != platform::RegistryStatus::Ok) return "<missing>";
+    const std::string text(reinterpret_cast<const char*>(data), length);
+    return text.substr(0, text.find('\0'));
+  }
+  // The bytes a port's records hold, in record order.
+  static std::vector<std::uint8_t> capturedBytes(int portTag) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < monitorState.recordCount; ++i) {
+      if (tag(i) != portTag) continue;
+      const std::uint8_t* data = RecordIndex[i].record + 10;
+      bytes.insert(bytes.end(), data, data + length(i));
+    }
+    return bytes;
+  }
   static std::string label(int slot) {
     return std::string(reinterpret_cast<const char*>(RecordIndex[slot].record) + 2, 8);
   }
@@ -232,6 +275,121 @@ TEST_F(CaptureEndToEndTest, CaptureGoesOnAcrossAHangUpAndANewLineBehindTheSameNa
   EXPECT_NE(told.find("device back at poll 4"), std::string::npos) << told;
   EXPECT_NE(told.find("PORT A LAB1 -> /dev/" + lineC.portName + ": 60 bytes"), std::string::npos)
       << "the disconnect counts both lines' bytes: " << told;
+}
+
+// Bytes of a line: a run that a lost, repeated or misplaced 256-byte chunk breaks.
+std::vector<std::uint8_t> lineBytes(std::size_t count, std::uint8_t salt) {
+  std::vector<std::uint8_t> bytes(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    bytes[i] = static_cast<std::uint8_t>((i % 251) ^ (i / 251) ^ salt);
+  }
+  return bytes;
+}
+
+// Writes bytes into a line at a UART's pace at baud (10 bits a byte), a slice
+// every 2 ms.
+void sendPaced(int master, const std::vector<std::uint8_t>& bytes, std::uint32_t baud) {
+  const auto start = std::chrono::steady_clock::now();
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto due = std::min(bytes.size(), static_cast<std::size_t>(seconds * baud / 10));
+    while (sent < due) {
+      const ssize_t n = ::write(master, bytes.data() + sent, due - sent);
+      if (n <= 0) return;
+      sent += static_cast<std::size_t>(n);
+    }
+  }
+}
+
+TEST_F(CaptureEndToEndTest, RatesTypedInSetupAreStoredAsTypedAndCaptureByteForByteAtThatRate) {
+  MonitorState& s = monitorState;
+  view.OnInitialUpdate();
+  const int result = runSetup([](headless::DialogDriver& d) {
+    d.type(IDC_BAUDRATE1, "921600");
+    d.type(IDC_BAUDRATE2, "3000000");
+    d.click(IDOK);
+  });
+  ASSERT_EQ(result, IDOK);
+  EXPECT_EQ(storedText("BaudRate1"), "921600");
+  EXPECT_EQ(storedText("BaudRate2"), "3000000");
+  runSetup([](headless::DialogDriver& d) {
+    EXPECT_EQ(d.text(IDC_BAUDRATE1), "921600");
+    EXPECT_EQ(d.text(IDC_BAUDRATE2), "3000000");
+    d.click(IDCANCEL);
+  });
+
+  ASSERT_TRUE(view.DispatchCommand(ID_CONNECT));
+  ASSERT_EQ(s.connected, 1);
+  // The port side's rates, as the driver took them (read through the line).
+  for (const auto& [line, rate] : {std::pair{&lineA, 921600u}, std::pair{&lineB, 3000000u}}) {
+    const auto speeds = platform::posix::lineSpeeds(line->master);
+    ASSERT_TRUE(speeds.has_value());
+    EXPECT_EQ(speeds->output, rate);
+    EXPECT_EQ(speeds->input, rate);
+  }
+
+  // A third of a second of both lines at their rates, polled every 10 ms.
+  const auto sentA = lineBytes(30720, 0x00);
+  const auto sentB = lineBytes(100000, 0x5A);
+  std::atomic<int> linesDone{0};
+  std::thread feedA([&] {
+    sendPaced(lineA.master, sentA, 921600);
+    ++linesDone;
+  });
+  std::thread feedB([&] {
+    sendPaced(lineB.master, sentB, 3000000);
+    ++linesDone;
+  });
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  int quietTicks = 0;
+  while (quietTicks < 20 && std::chrono::steady_clock::now() < giveUp) {
+    const int before = s.recordCount;
+    tick();
+    quietTicks = linesDone == 2 && s.recordCount == before ? quietTicks + 1 : 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  feedA.join();
+  feedB.join();
+  view.DispatchCommand(ID_DISCONNECT);
+  EXPECT_EQ(capturedBytes(1), sentA) << "port A at 921600 baud";
+  EXPECT_EQ(capturedBytes(2), sentB) << "port B at 3000000 baud";
+  EXPECT_EQ(storedText("BaudRate2"), "3000000") << "Connect leaves the settings as they were";
+}
+
+TEST_F(CaptureEndToEndTest, TextsThatAreNoRateAreRefusedAtConnectWithTheReason) {
+  view.OnInitialUpdate();
+  const std::pair<const char*, const char*> cases[] = {
+      {"abc", "holds \"a\", which is not a digit"},
+      {"0", "is below 50"},
+      {"4000001", "is above 4000000"},
+      {" 9600", "holds \" \", which is not a digit"},
+  };
+  for (const auto& [text, why] : cases) {
+    SCOPED_TRACE(text);
+    runSetup([&](headless::DialogDriver& d) {
+      d.type(IDC_BAUDRATE1, text);
+      d.click(IDOK);
+    });
+    EXPECT_EQ(storedText("BaudRate1"), text) << "stored as typed";
+    const std::size_t boxesBefore = headless::system().messageBoxes().size();
+    try {
+      view.DispatchCommand(ID_CONNECT);
+      FAIL() << "the port opened";
+    } catch (const headless::ProcessExit& exit) {
+      EXPECT_NE(exit.status, 0);
+    }
+    const auto& boxes = headless::system().messageBoxes();
+    ASSERT_EQ(boxes.size(), boxesBefore + 1);
+    EXPECT_EQ(boxes.back().text, "Can not Open PORT A");
+    EXPECT_EQ(boxes.back().detail,
+              "baud rate \"" + std::string(text) + "\" " + why +
+                  ": a rate is one of Setup's list (110 ... 256000) or a whole number of baud "
+                  "from 50 to 4000000 in digits alone; choose or type one in Setup");
+    EXPECT_EQ(monitorState.connected, 0);
+  }
 }
 
 TEST_F(CaptureEndToEndTest, PortThatCannotBeOpenedEndsTheProcess) {

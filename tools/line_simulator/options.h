@@ -14,7 +14,7 @@
 namespace linesim {
 
 inline constexpr std::uint32_t kDefaultBaud = 115200;  // the monitor's default line rate
-inline constexpr std::uint32_t kMaxBaud = 256000;      // the fastest rate the monitor offers
+inline constexpr std::uint32_t kMaxBaud = 4'000'000;   // the fastest rate the monitor takes
 
 struct LineSetup {
   std::string label;  // "A", "B", ... in the report
@@ -37,11 +37,12 @@ struct SimOptions {
 };
 
 struct HelpRequested {};
+struct VersionRequested {};
 struct UsageError {
   std::string message;
 };
 
-using ParseResult = std::variant<SimOptions, HelpRequested, UsageError>;
+using ParseResult = std::variant<SimOptions, HelpRequested, VersionRequested, UsageError>;
 
 // The values of $XDG_CONFIG_HOME and $HOME (null when unset), passed in so tests need not
 // touch the process environment.

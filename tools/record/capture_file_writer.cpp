@@ -49,11 +49,19 @@ std::string CaptureFileWriter::checkUsable(const std::string& path, bool append)
     while ((step = reader.next(record)) == capture_text::ReadStep::Record) {
     }
     if (step != capture_text::ReadStep::End) {
-      // Records added behind the fault could never be read back. A record
-      // cut by a power cut is the usual cause: the whole ones can be kept.
-      reason = "not a capture file at byte offset " + std::to_string(reader.stopOffset()) + ": " +
-               reader.stopReason() + "; to keep the whole records before it and add to them: " +
-               io::truncateCommand(path, reader.stopOffset());
+      // Records added behind the fault could never be read back. A last
+      // record cut by a power cut is the usual cause: the whole ones before
+      // it can be kept by cutting the file back to them. Anything else (a
+      // text file, a damaged record with more behind it) is someone's data:
+      // no advice that would destroy it.
+      const std::uint64_t offset = reader.stopOffset();
+      const bool lastRecordCut =
+          offset > 0 && reader.stopReason().find("cut by the end of the file") != std::string::npos;
+      reason = "not a capture file at byte offset " + std::to_string(offset) + ": " +
+               reader.stopReason() +
+               (lastRecordCut ? "; to keep the whole records before it and add to them: " +
+                                    io::truncateCommand(path, offset)
+                              : "; the file is left as it is: name a new capture file");
     }
   }
   io::closeFile(fd);

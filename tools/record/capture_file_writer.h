@@ -34,6 +34,7 @@ class CaptureFileWriter {
   std::string syncIfDue(std::chrono::steady_clock::time_point now, bool force = false);
 
   std::uint64_t bytes() const { return bytes_; }
+  bool isOpen() const { return fd_ >= 0; }
 
  private:
   int fd_ = -1;

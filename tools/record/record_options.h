@@ -9,12 +9,30 @@
 #include <variant>
 #include <vector>
 
+#include "tools/pcap/join_gap.h"
+
 namespace recorder {
 
 inline constexpr int kDefaultStoreMB = 32;
+// The most one read of a port adds to the store: 256 bytes as 16 records of
+// 26. A store that cannot take that much more waits to be recycled.
+inline constexpr std::uint64_t kOneReadStoreBytes = 16 * (16 + 10);
+// The longest run --seconds takes: 100 years, far inside the range of the
+// clock the run is timed on (nanoseconds in 64 bits, 292 years).
+inline constexpr double kMostSeconds = 100.0 * 365 * 24 * 3600;
+
+// The highest store-recycle threshold a store of storeMB takes: above it
+// the store could be too full for the next read before it is recycled, and
+// the recorder would capture nothing more.
+std::uint64_t highestRecycleAt(int storeMB);
 
 struct RecordOptions {
-  std::string file;
+  std::string file;  // empty when only the pcap file is written
+  // --pcap: a pcap file of the capture beside (or, with no FILE, instead of)
+  // the capture file; --join-gap and --join-baud join its packets to frames.
+  std::string pcapFile;
+  std::optional<pcap_export::JoinGap> joinGap;
+  std::optional<std::uint32_t> joinBaud;
   bool append = false;
   // Settings values replaced for this run, by value name ("Port1", "BaudRate2",
   // "POLLTIME", "Disable", ...), already checked against their tables.

@@ -1,8 +1,11 @@
 #include "tools/record/record_session.h"
 
+#include <algorithm>
+
 #include "capture/capture_store.h"
 #include "capture/monitor_state.h"
 #include "capture/poll_cycle.h"
+#include "capture/poll_period.h"
 #include "platform/process/stop_request.h"
 #include "serial/port_statistics.h"
 #include "setup/setup_dlg.h"
@@ -13,8 +16,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The most one read can add to the store: 256 bytes as 16 records of 26.
-constexpr std::size_t kOneReadStoreBytes = 16 * (16 + 10);
 constexpr std::int32_t kOneReadSlots = 16;
 // The index is recycled well before its last slot, like the buffer.
 constexpr std::int32_t kRecycleAtSlots = kRecordIndexSlots - kRecordIndexSlots / 8;
@@ -75,7 +76,7 @@ const char* endName(SessionEnd end) {
 }
 
 SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
-                         std::FILE* messages) {
+                         PcapRecording& pcap, std::FILE* messages) {
   MonitorState& s = monitorState;
   SessionResult result;
   result.portsInUse = s.portBDisabled != 0 ? 1 : 2;
@@ -87,9 +88,15 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
   const std::size_t storeBytes = captureBufferBytes();
   const std::size_t lastMiB =
       storeBytes > kBytesPerMiB ? storeBytes - kBytesPerMiB : storeBytes / 2;
-  const std::uint64_t recycleAt = options.recycleAtBytes.value_or(lastMiB);
+  // A threshold the store cannot reach before it refuses reads would stop
+  // the capture without a word; the options refuse one, and it is capped
+  // here for a store that came out smaller than asked.
+  const std::uint64_t recycleAt =
+      std::min<std::uint64_t>(options.recycleAtBytes.value_or(lastMiB),
+                              storeBytes - std::min<std::size_t>(storeBytes, kOneReadStoreBytes));
 
-  const auto period = std::chrono::milliseconds(s.pollTimeMs > 0 ? s.pollTimeMs : 1);
+  // The window's rule: a polling time that is too short or no number polls at 10 ms.
+  const auto period = std::chrono::milliseconds(pollPeriodMs(s.pollTimeMs));
   const Clock::time_point start = Clock::now();
   Clock::time_point deadline = start;
   const std::uint8_t* writtenUpTo = s.bufferStart;
@@ -99,6 +106,14 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
                  "korvane-record: %s: %s; the file ends on its last whole record at byte %llu\n",
                  options.file.c_str(), what.c_str(), static_cast<unsigned long long>(file.bytes()));
     result.end = end;
+  };
+
+  auto failPcap = [&](const std::string& what) {
+    std::fprintf(messages,
+                 "korvane-record: %s: %s; the file ends on its last whole packet at byte %llu\n",
+                 pcap.file().path().c_str(), what.c_str(),
+                 static_cast<unsigned long long>(pcap.file().bytes()));
+    result.end = SessionEnd::WriteFailed;
   };
 
   for (;;) {
@@ -123,7 +138,12 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     const std::size_t fitting = wholeRecordsWithin(writtenUpTo, newBytes, room, &records);
     const bool limitReached = fitting < newBytes;
     newBytes = fitting;
-    if (newBytes > 0) {
+    // The poll's time is the clock reading taken just before its reads.
+    if (const std::string error = pcap.afterPoll(now, writtenUpTo, newBytes); !error.empty()) {
+      failPcap(error);
+      break;
+    }
+    if (newBytes > 0 && file.isOpen()) {
       if (const std::string error = file.write(writtenUpTo, newBytes); !error.empty()) {
         fail(SessionEnd::WriteFailed, "writing failed: " + error);
         break;
@@ -141,6 +161,10 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     const bool ending = last || limitReached;
     if (const std::string error = file.syncIfDue(Clock::now(), ending); !error.empty()) {
       fail(SessionEnd::WriteFailed, "flushing to disk failed: " + error);
+      break;
+    }
+    if (const std::string error = pcap.syncIfDue(Clock::now(), ending); !error.empty()) {
+      failPcap("flushing to disk failed: " + error);
       break;
     }
     if (ending) {
@@ -162,6 +186,11 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     }
     // A stop request ends the sleep early, so it is served at once.
     platform::process::sleepUntil(deadline);
+  }
+
+  // The frames still open end with the capture, on every way out.
+  if (const std::string error = pcap.finish(); !error.empty() && endedAsAsked(result.end)) {
+    failPcap("writing failed: " + error);
   }
 
   // Taken while the ports are still open: the line errors are the driver's.

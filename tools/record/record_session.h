@@ -12,6 +12,7 @@
 #include <string>
 
 #include "tools/record/capture_file_writer.h"
+#include "tools/record/pcap_recording.h"
 #include "tools/record/port_tally.h"
 #include "tools/record/record_options.h"
 
@@ -31,8 +32,10 @@ struct SessionResult {
   int portsInUse = 2;
 };
 
+// The capture file may be left unopened (a recording to the pcap file
+// alone); pcap gets every poll's records and its clock reading.
 SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
-                         std::FILE* messages);
+                         PcapRecording& pcap, std::FILE* messages);
 
 // Whether the session ended as the user asked.
 bool endedAsAsked(SessionEnd end);

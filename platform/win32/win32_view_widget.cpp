@@ -44,6 +44,9 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
                         HIWORD(lParam));
       }
       return 0;
+    case WM_MOUSEWHEEL:
+      if (events != nullptr) events->wheel(numberOf(window), GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
     case WM_PAINT:
       if (events != nullptr) events->paint(numberOf(window));
       // A handler that drew nothing must not leave the window asking again.

@@ -535,6 +535,13 @@ void Win32WindowSystem::keyDown(NativeWindow window, unsigned key, unsigned repe
   entry->wnd->DispatchKeyDown(key, repeat, flags);
 }
 
+void Win32WindowSystem::wheel(NativeWindow window, int delta) {
+  // The caret moves as Up and Down move it, one press a notch.
+  const desktop::WheelKeys::Presses presses = wheel_.turn(delta);
+  for (int i = 0; i < presses.count; ++i)
+    keyDown(window, presses.key.virtualKey, 1, presses.key.flags);
+}
+
 void Win32WindowSystem::paint(NativeWindow window) {
   if (Window* entry = findNative(window)) entry->wnd->DispatchPaint();
 }

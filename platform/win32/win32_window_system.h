@@ -12,6 +12,7 @@
 
 #include "platform/desktop/desktop_window_system.h"
 #include "platform/desktop/frame_pacer.h"
+#include "platform/desktop/wheel_keys.h"
 #include "platform/win32/cell_page.h"
 #include "platform/win32/native_window.h"
 
@@ -65,6 +66,7 @@ class Win32WindowSystem final : public desktop::DesktopWindowSystem<Win32WindowP
   // NativeEvents
   void timer(NativeWindow window, std::uintptr_t id) override;
   void keyDown(NativeWindow window, unsigned key, unsigned repeat, unsigned flags) override;
+  void wheel(NativeWindow window, int delta) override;
   void paint(NativeWindow window) override;
   void command(NativeWindow frame, unsigned id) override;
   void initMenuPopup(NativeWindow frame, int barIndex, bool systemMenu) override;
@@ -91,6 +93,7 @@ class Win32WindowSystem final : public desktop::DesktopWindowSystem<Win32WindowP
   void refreshMenuStates(const Window& frame);
 
   std::map<WindowHandle, Screen> screens_;
+  desktop::WheelKeys wheel_;
   CaretState caret_;
 };
 

@@ -66,6 +66,7 @@ std::optional<PortStatistics> openPortStatistics(int port) {
   statistics.bytesReceived = counters.bytesReceived;
   statistics.recordsCaptured = counters.recordsCaptured;
   statistics.lineErrors = comm.lineErrors(handle);
+  statistics.damagedBytes = comm.damagedBytes(handle);
   statistics.timesLost = counters.timesLost;
   statistics.timesBack = counters.timesBack;
   statistics.deviceAway = counters.deviceAway != 0;
@@ -80,6 +81,8 @@ std::string formatPortStatistics(const PortStatistics& statistics) {
                      " framing, " + countText(overrunsOf(errors)) + " overrun errors";
   if (errors.breaks.value_or(0) != 0)
     line += ", " + withThousandsSeparators(*errors.breaks) + " breaks";
+  if (statistics.damagedBytes.value_or(0) != 0)
+    line += ", " + withThousandsSeparators(*statistics.damagedBytes) + " damaged bytes";
   return line;
 }
 

@@ -17,6 +17,7 @@ struct PortStatistics {
   std::uint64_t bytesReceived = 0;
   std::uint64_t recordsCaptured = 0;
   platform::LineErrorCounts lineErrors;
+  std::optional<std::uint64_t> damagedBytes;  // marked in the data; see CommBackend
   std::uint32_t timesLost = 0;
   std::uint32_t timesBack = 0;
   bool deviceAway = false;  // lost and not back yet

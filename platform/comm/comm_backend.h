@@ -89,6 +89,11 @@ class CommBackend {
   // The line errors counted on an open device since it was opened.
   virtual LineErrorCounts lineErrors(CommHandle /*handle*/) { return {}; }
 
+  // Bytes received with a parity or framing error, and breaks, since the
+  // device was opened, counted from the marks the driver puts in the data:
+  // exact whatever lineErrors says; unknown where the backend sees no marks.
+  virtual std::optional<std::uint64_t> damagedBytes(CommHandle /*handle*/) { return {}; }
+
   // Whether the device behind an open handle is there now. A device that
   // went away (an adapter pulled out) keeps its handle: reads fail until the
   // backend finds the device back and reopens it with the same settings.

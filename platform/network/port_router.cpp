@@ -142,6 +142,11 @@ LineErrorCounts PortRouter::lineErrors(CommHandle handle) {
   return backend != nullptr ? backend->lineErrors(handle) : LineErrorCounts{};
 }
 
+std::optional<std::uint64_t> PortRouter::damagedBytes(CommHandle handle) {
+  CommBackend* backend = backendOf(handle);
+  return backend != nullptr ? backend->damagedBytes(handle) : std::nullopt;
+}
+
 bool PortRouter::devicePresent(CommHandle handle) const {
   const CommBackend* backend = backendOf(handle);
   return backend != nullptr && backend->devicePresent(handle);

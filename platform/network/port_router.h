@@ -31,6 +31,7 @@ class PortRouter final : public CommBackend {
   // A remote line named through the ports folder shows its address.
   std::string deviceDescription(CommHandle handle) const override;
   LineErrorCounts lineErrors(CommHandle handle) override;
+  std::optional<std::uint64_t> damagedBytes(CommHandle handle) override;
   bool devicePresent(CommHandle handle) const override;
 
  private:

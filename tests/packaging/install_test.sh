@@ -38,12 +38,31 @@ apt_quiet install "$deb"
 installed=1
 dpkg-query -L korvane >"$work/listed"
 
+# dpkg may be told to leave paths out (path-exclude, as slim container
+# images do for manual pages); such paths are not looked for.
+mapfile -t dpkg_filters < <(cat /etc/dpkg/dpkg.cfg /etc/dpkg/dpkg.cfg.d/* 2>/dev/null |
+  sed -n 's/^\(path-exclude\|path-include\)[= ]\(.*\)/\1 \2/p')
+left_out_by_dpkg() { # PATH: the last filter that matches decides
+  local filter verdict=1
+  for filter in "${dpkg_filters[@]}"; do
+    # shellcheck disable=SC2053 # the filter is a glob
+    if [[ $1 == ${filter#* } ]]; then
+      [[ $filter == path-exclude* ]] && verdict=0 || verdict=1
+    fi
+  done
+  return $verdict
+}
+if ((${#dpkg_filters[@]})); then
+  echo "package install test: dpkg filters paths (${dpkg_filters[*]}); paths it leaves out are not checked"
+fi
+
 # Every file the package lists is in place.
 while IFS= read -r path; do
-  [[ -e $path ]] || fail "listed but missing: $path"
+  [[ -e $path ]] || left_out_by_dpkg "$path" || fail "listed but missing: $path"
 done <"$work/listed"
 for program in korvane korvane-record korvane-dump korvane-linesim; do
   grep -qx "/usr/bin/$program" "$work/listed" || fail "$program is not in the package"
+  if left_out_by_dpkg "/usr/share/man/man1/$program.1.gz"; then continue; fi
   page=$(man -w "$program" 2>/dev/null) || fail "man -w $program finds no manual page"
   [[ ${page:-} == /usr/share/man/man1/$program.1.gz ]] || fail "man -w $program gives '${page:-}'"
 done
@@ -92,10 +111,17 @@ else
   wait "$monitor" 2>/dev/null || true
   fail "the monitor started from '$exec_line' ended at once: $(cat "$work/monitor.err")"
 fi
-# The file named reaches the program: a missing one is reported by name.
-if start_from_entry "$work/absent.kvn" 2>"$work/absent.err" </dev/null; then
-  fail "the monitor accepted a missing capture file"
-fi
+# The file named reaches the program: a missing one is reported by name on
+# standard error (and in a box, which nobody answers here).
+start_from_entry "$work/absent.kvn" 2>"$work/absent.err" </dev/null &
+monitor=$!
+for _ in $(seq 150); do
+  grep -q "cannot open $work/absent.kvn" "$work/absent.err" && break
+  kill -0 "$monitor" 2>/dev/null || break
+  sleep 0.1
+done
+kill -TERM "$monitor" 2>/dev/null || true
+wait "$monitor" 2>/dev/null || true
 grep -q "cannot open $work/absent.kvn" "$work/absent.err" ||
   fail "the monitor did not name the missing file: $(cat "$work/absent.err")"
 

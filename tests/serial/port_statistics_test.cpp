@@ -55,6 +55,21 @@ class PortsHost final : public PollCycleHost {
   CSetupDlg& dlg_;
 };
 
+TEST(PortStatisticsLine, DamagedBytesMarkedInTheDataFollowWhenThereWereAny) {
+  PortStatistics statistics;
+  statistics.portLabel = "PORT A";
+  statistics.name = "ttyUSB0";
+  statistics.bytesReceived = 5000;
+  statistics.lineErrors = platform::LineErrorCounts{2, 1, 0, 0, 1};
+  statistics.damagedBytes = 1234;
+  EXPECT_EQ(formatPortStatistics(statistics),
+            "PORT A ttyUSB0: 5,000 bytes, 2 parity, 1 framing, 0 overrun errors, 1 breaks, "
+            "1,234 damaged bytes");
+  statistics.damagedBytes = 0;
+  EXPECT_EQ(formatPortStatistics(statistics),
+            "PORT A ttyUSB0: 5,000 bytes, 2 parity, 1 framing, 0 overrun errors, 1 breaks");
+}
+
 using PortStatisticsTest = SerialFixture;
 
 TEST_F(PortStatisticsTest, ADeviceThatGoesAwayAndComesBackIsToldOnceEachWayAndCounted) {

@@ -146,8 +146,14 @@ void Simulation::startLines(Clock::time_point now) {
     const bool replyLine = isPairedPattern(options_.pattern) && line->index % 2 == 1;
     if (replyLine) {
       if (!lines_[line->index - 1]->started) continue;
-    } else if (options_.waitForOpen && !line->gate.ready(line->pty.readerState(), now)) {
-      continue;
+    } else if (options_.waitForOpen) {
+      if (!line->gate.ready(line->pty.readerState(), now)) continue;
+      // A pair also waits for the reader of its replies: a reply sent before that port is open
+      // and flushed would be lost to it.
+      if (isPairedPattern(options_.pattern)) {
+        Line& reply = *lines_[line->index + 1];
+        if (!reply.gate.ready(reply.pty.readerState(), now)) continue;
+      }
     }
     line->started = true;
     line->startedAt = now;

@@ -24,7 +24,7 @@ std::string formatTally(const PortTally& t) {
           " overrun=" + count(s.lineErrors.overrun) +
           " buffer-overrun=" + count(s.lineErrors.bufferOverrun) +
           " breaks=" + count(s.lineErrors.breaks) + " device-lost=" + std::to_string(s.timesLost) +
-          " device-back=" + std::to_string(s.timesBack);
+          " device-back=" + std::to_string(s.timesBack) + " damaged=" + count(s.damagedBytes);
   return line;
 }
 

@@ -31,12 +31,14 @@ class PortRouter final : public CommBackend {
   // A remote line named through the ports folder shows its address.
   std::string deviceDescription(CommHandle handle) const override;
   LineErrorCounts lineErrors(CommHandle handle) override;
+  std::optional<std::uint64_t> damagedBytes(CommHandle handle) override;
   bool devicePresent(CommHandle handle) const override;
 
  private:
   struct Route {
     CommBackend* backend = nullptr;
     std::string shownAs;  // the address behind a ports-folder name
+    std::string name;     // that name, which heads the line's failures
   };
 
   CommHandle openRemote(const std::string& name, const std::string& address);

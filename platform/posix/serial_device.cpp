@@ -350,18 +350,29 @@ int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
   Port& port = *found->second;
   if (!port.present && !tryReopen(handle, port)) return -1;
   if (maxBytes == 0) return 0;
-  const ssize_t count =
-      ::read(static_cast<int>(handle), buffer, static_cast<std::size_t>(maxBytes));
-  // The marks come out in place: as many bytes or fewer (none, while a mark
-  // read so far waits for its end), never more than asked for.
-  if (count > 0) {
-    return static_cast<int>(port.marks.strip(buffer, static_cast<std::size_t>(count), buffer));
+  // The marks come out in place, leaving fewer bytes than were read (none,
+  // while a mark read so far waits for its end). A read that came back full
+  // is topped up, so that a short result still means the queue is empty, as
+  // the poll cycle takes it; never more than asked for.
+  const int fd = static_cast<int>(handle);
+  int delivered = 0;
+  while (delivered < maxBytes) {
+    const auto room = static_cast<std::size_t>(maxBytes - delivered);
+    const ssize_t count = ::read(fd, buffer + delivered, room);
+    if (count > 0) {
+      delivered += static_cast<int>(port.marks.strip(
+          buffer + delivered, static_cast<std::size_t>(count), buffer + delivered));
+      if (static_cast<std::size_t>(count) < room) break;
+      continue;
+    }
+    const int error = count < 0 ? errno : 0;
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR || delivered > 0) break;
+    // With VMIN 1 an empty queue is EAGAIN; a read of 0 is a hang-up, told
+    // at the next read when bytes came before it.
+    if (count == 0 || deviceGone(error)) loseDevice(handle, port);
+    return -1;
   }
-  const int error = count < 0 ? errno : 0;
-  if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return 0;
-  // With VMIN 1 an empty queue is EAGAIN; a read of 0 is a hang-up.
-  if (count == 0 || deviceGone(error)) loseDevice(handle, port);
-  return -1;
+  return delivered;
 }
 
 bool SerialDevices::close(CommHandle handle) {

@@ -14,6 +14,9 @@
 namespace recorder {
 
 inline constexpr int kDefaultStoreMB = 32;
+// The driver's input queue the recorder asks for: 64 KiB, 2.5 s of a line
+// at 256000 baud (the window asks for 1024 bytes, 40 ms).
+inline constexpr std::uint32_t kRecorderDriverQueueBytes = 64 * 1024;
 // The most one read of a port adds to the store: 256 bytes as 16 records of
 // 26. A store that cannot take that much more waits to be recycled.
 inline constexpr std::uint64_t kOneReadStoreBytes = 16 * (16 + 10);

@@ -121,6 +121,7 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     const bool timeUp =
         options.seconds && std::chrono::duration<double>(now - start).count() >= *options.seconds;
     const bool last = platform::process::stopRequested() || timeUp;
+    const Clock::time_point tickStart = Clock::now();
 
     pollConnectedPorts(host);
     ++result.ticks;
@@ -167,6 +168,12 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     if (const std::string error = pcap.syncIfDue(Clock::now(), ending); !error.empty()) {
       failPcap("flushing to disk failed: " + error);
       break;
+    }
+    // The last tick waits for its flush on purpose; no read comes after it.
+    if (!ending) {
+      result.longestTickMs =
+          std::max(result.longestTickMs,
+                   std::chrono::duration<double, std::milli>(Clock::now() - tickStart).count());
     }
     if (ending) {
       result.end = limitReached ? SessionEnd::MaxBytes

@@ -28,6 +28,9 @@ struct SessionResult {
   std::uint64_t ticks = 0;
   std::uint64_t recycles = 0;
   double seconds = 0;
+  // The longest tick's work (reading the ports, writing, flushing), which
+  // must stay well below what the driver's queue holds at the line's rate.
+  double longestTickMs = 0;
   std::array<PortTally, 2> ports;
   int portsInUse = 2;
 };

@@ -1,5 +1,6 @@
 #include "tools/record/recorder_program.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -56,11 +57,13 @@ void printSummary(const RecordOptions& options, const CaptureFileWriter& file,
                 static_cast<unsigned long long>(result.ticks), result.seconds, endName(result.end));
   } else {
     std::printf(
-        "file=%s bytes=%llu records-written=%llu ticks=%llu recycles=%llu seconds=%.1f ended=%s\n",
+        "file=%s bytes=%llu records-written=%llu ticks=%llu recycles=%llu seconds=%.1f ended=%s "
+        "longest-tick-ms=%.1f\n",
         options.file.c_str(), static_cast<unsigned long long>(file.bytes()),
         static_cast<unsigned long long>(result.recordsWritten),
         static_cast<unsigned long long>(result.ticks),
-        static_cast<unsigned long long>(result.recycles), result.seconds, endName(result.end));
+        static_cast<unsigned long long>(result.recycles), result.seconds, endName(result.end),
+        result.longestTickMs);
     if (pcap.writing()) {
       std::printf("pcap=%s bytes=%llu packets=%llu\n", options.pcapFile.c_str(),
                   static_cast<unsigned long long>(pcap.file().bytes()),
@@ -124,11 +127,18 @@ int runRecorderProgram(int argc, char** argv, platform::CommBackend& serialDevic
   platform::process::catchStopRequests();
   CSetupDlg setup;
   setup.loadCaptureSettings();
+  // A driver queue far larger than the window's: a tick held up by a busy
+  // machine loses nothing while the queue takes the line's bytes.
+  setup.m_driverQueueBytes = kRecorderDriverQueueBytes;
   // A port that does not open is told as the monitor tells it, and ends the
   // process with status 1 once the ports already open are given back.
   setup.openAllPorts();
 
   CaptureFileWriter file;
+  // For measurements: a disk whose every flush takes this long.
+  if (const char* slowDisk = std::getenv("KORVANE_SLOW_DISK_MS")) {
+    file.slowFlushesBy(std::chrono::milliseconds(std::atoi(slowDisk)));
+  }
   if (const std::string reason =
           options.file.empty() ? std::string{} : file.open(options.file, options.append);
       !reason.empty()) {

@@ -33,6 +33,9 @@ group_windows=(
   # The Windows program's desktop tests and screenshot (Wine's own fonts,
   # a virtual display, xwd) and its installer.
   fonts-wine xvfb xauth x11-utils x11-apps nsis
+  # The Windows recorder's remote-line test: ser2net serves the line, pkill
+  # hands Ctrl+C to the program under Wine.
+  ser2net procps
 )
 group_packaging=(
   debhelper dpkg-dev fakeroot lintian

@@ -15,9 +15,11 @@ const char* const kPortLabel[kPortCount] = {"PORT A", "PORT B"};
 
 bool validPort(int port) { return port >= 0 && port < kPortCount; }
 
-// A count the driver cannot give is shown as "?": unknown is not zero.
-std::string countText(const std::optional<std::uint64_t>& count) {
-  return count.has_value() ? withThousandsSeparators(*count) : "?";
+// A count the driver cannot give is shown as "?": unknown is not zero. One
+// that can only be a lower bound says so ("at least 3").
+std::string countText(const std::optional<std::uint64_t>& count, bool atLeast) {
+  if (!count.has_value()) return "?";
+  return (atLeast && *count != 0 ? "at least " : "") + withThousandsSeparators(*count);
 }
 
 // The receiver's overrun and the driver's queue overflow lose bytes alike;
@@ -75,12 +77,13 @@ std::optional<PortStatistics> openPortStatistics(int port) {
 
 std::string formatPortStatistics(const PortStatistics& statistics) {
   const platform::LineErrorCounts& errors = statistics.lineErrors;
+  const bool atLeast = errors.atLeast;
   std::string line = portHeading(statistics) + ": " +
                      withThousandsSeparators(statistics.bytesReceived) + " bytes, " +
-                     countText(errors.parity) + " parity, " + countText(errors.framing) +
-                     " framing, " + countText(overrunsOf(errors)) + " overrun errors";
-  if (errors.breaks.value_or(0) != 0)
-    line += ", " + withThousandsSeparators(*errors.breaks) + " breaks";
+                     countText(errors.parity, atLeast) + " parity, " +
+                     countText(errors.framing, atLeast) + " framing, " +
+                     countText(overrunsOf(errors), atLeast) + " overrun errors";
+  if (errors.breaks.value_or(0) != 0) line += ", " + countText(errors.breaks, atLeast) + " breaks";
   if (statistics.damagedBytes.value_or(0) != 0)
     line += ", " + withThousandsSeparators(*statistics.damagedBytes) + " damaged bytes";
   return line;

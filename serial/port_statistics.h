@@ -28,7 +28,8 @@ struct PortStatistics {
 std::optional<PortStatistics> openPortStatistics(int port);
 
 // "PORT A COM3 -> /dev/ttyUSB0: 1,234,567 bytes, 0 parity, 3 framing, 0 overrun
-// errors", with ", N breaks" added when the driver counted any.
+// errors", with ", N breaks" added when the driver counted any; a count that
+// is only a lower bound reads "at least 3 framing".
 std::string formatPortStatistics(const PortStatistics& statistics);
 
 // The statistics line of port as a diagnostic line, when it is open.

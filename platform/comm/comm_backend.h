@@ -46,6 +46,9 @@ struct LineErrorCounts {
   std::optional<std::uint64_t> overrun;        // the receiver's own overrun
   std::optional<std::uint64_t> bufferOverrun;  // the driver's input queue overflowed
   std::optional<std::uint64_t> breaks;
+  // Each count above 0 is a lower bound: the driver tells which errors
+  // happened since it was last asked, not how many (Windows). A 0 is exact.
+  bool atLeast = false;
   bool operator==(const LineErrorCounts&) const = default;
 };
 

@@ -46,7 +46,7 @@ CommHandle PortRouter::openRemote(const std::string& name, const std::string& ad
         (name == address ? std::string() : name + " -> ") + remote_.lastFailureReason();
     return kInvalidCommHandle;
   }
-  routes_[handle] = Route{&remote_, name == address ? std::string() : address};
+  routes_[handle] = name == address ? Route{&remote_, {}, {}} : Route{&remote_, address, name};
   lastFailureReason_.clear();
   return handle;
 }
@@ -80,7 +80,7 @@ CommHandle PortRouter::open(const std::string& path) {
     lastFailureReason_ = serial_.lastFailureReason();
     return kInvalidCommHandle;
   }
-  routes_[handle] = Route{&serial_, {}};
+  routes_[handle] = Route{&serial_, {}, {}};
   lastFailureReason_.clear();
   return handle;
 }
@@ -113,7 +113,8 @@ bool PortRouter::setLineState(CommHandle handle, const LineState& state) {
     lastFailureReason_.clear();
     return true;
   }
-  lastFailureReason_ = route.backend->lastFailureReason();
+  lastFailureReason_ = (route.name.empty() ? std::string() : route.name + " -> ") +
+                       route.backend->lastFailureReason();
   return false;
 }
 

@@ -38,6 +38,7 @@ class PortRouter final : public CommBackend {
   struct Route {
     CommBackend* backend = nullptr;
     std::string shownAs;  // the address behind a ports-folder name
+    std::string name;     // that name, which heads the line's failures
   };
 
   CommHandle openRemote(const std::string& name, const std::string& address);

@@ -24,6 +24,7 @@ class RecordingBackend final : public platform::CommBackend {
   std::vector<std::string> opened;
   std::vector<CommHandle> closed;
   bool refuse = false;
+  bool refuseLine = false;
 
   CommHandle open(const std::string& path) override {
     opened.push_back(path);
@@ -33,7 +34,7 @@ class RecordingBackend final : public platform::CommBackend {
   bool purge(CommHandle) override { return true; }
   bool setReadsReturnAtOnce(CommHandle) override { return true; }
   std::optional<platform::LineState> lineState(CommHandle) override { return std::nullopt; }
-  bool setLineState(CommHandle, const platform::LineState&) override { return true; }
+  bool setLineState(CommHandle, const platform::LineState&) override { return !refuseLine; }
   int read(CommHandle, std::uint8_t* buffer, int) override {
     buffer[0] = mark_;
     return 1;
@@ -42,8 +43,13 @@ class RecordingBackend final : public platform::CommBackend {
     closed.push_back(handle);
     return true;
   }
-  std::string lastFailureReason() const override { return refuse ? "why not" : ""; }
+  std::string lastFailureReason() const override {
+    return refuse ? "why not" : refuseLine ? "refused line" : "";
+  }
   std::string deviceDescription(CommHandle) const override { return "/dev/ttyS2"; }
+  platform::LineErrorCounts lineErrors(CommHandle) override { return {mark_, {}, {}, {}, {}}; }
+  std::optional<std::uint64_t> damagedBytes(CommHandle) override { return mark_ + 1u; }
+  bool devicePresent(CommHandle) const override { return mark_ == 'S'; }
 
  private:
   CommHandle next_;
@@ -104,6 +110,9 @@ TEST_F(PortRouterTest, NamesGoToTheirBackend) {
       EXPECT_EQ(byte, 'S') << c.name;
     }
     EXPECT_EQ(router->deviceDescription(handle), c.shown) << c.name;
+    EXPECT_EQ(router->lineErrors(handle).parity, byte) << c.name;
+    EXPECT_EQ(router->damagedBytes(handle), byte + 1u) << c.name;
+    EXPECT_EQ(router->devicePresent(handle), byte == 'S') << c.name;
     EXPECT_TRUE(router->close(handle));
     EXPECT_FALSE(router->close(handle)) << "closed once";
   }
@@ -147,6 +156,15 @@ TEST_F(PortRouterTest, ARemoteLinesFailureNamesThePortsFolderName) {
   EXPECT_EQ(router->lastFailureReason(), "lab1 -> why not");
   EXPECT_EQ(router->open("tcp://127.0.0.1:9"), kInvalidCommHandle);
   EXPECT_EQ(router->lastFailureReason(), "why not");
+
+  remote.refuse = false;
+  remote.refuseLine = true;
+  const CommHandle named = router->open("lab1");
+  EXPECT_FALSE(router->setLineState(named, {}));
+  EXPECT_EQ(router->lastFailureReason(), "lab1 -> refused line");
+  const CommHandle direct = router->open("tcp://127.0.0.1:9");
+  EXPECT_FALSE(router->setLineState(direct, {}));
+  EXPECT_EQ(router->lastFailureReason(), "refused line");
 }
 
 }  // namespace

@@ -31,6 +31,12 @@ TEST(PortStatisticsLine, ShowsCountsWithSeparatorsAndUnknownCountsAsQuestionMark
        "PORT B COM4: 1,000 bytes, 0 parity, 0 framing, 7 overrun errors"},
       {"PORT A", "COM3", "", 18446744073709551615u, Counts{std::nullopt, 1, 4, std::nullopt, 0},
        "PORT A COM3: 18,446,744,073,709,551,615 bytes, ? parity, 1 framing, 4 overrun errors"},
+      // A driver that tells which errors happened, not how many.
+      {"PORT A", "COM3", "", 1000, Counts{0, 3, 1, 2, 1234, true},
+       "PORT A COM3: 1,000 bytes, 0 parity, at least 3 framing, at least 3 overrun errors, at "
+       "least 1,234 breaks"},
+      {"PORT B", "COM4", "", 5, Counts{0, 0, 0, 0, 0, true},
+       "PORT B COM4: 5 bytes, 0 parity, 0 framing, 0 overrun errors"},
   };
   for (const Case& c : cases) {
     PortStatistics statistics;

@@ -77,9 +77,9 @@ void release(int fd) {
 // they turn on queued in the moment before the close is dropped before the
 // driver transmits it; only then are the exclusive flag and the lock given
 // up and the descriptor closed by the caller.
-void giveBack(int fd, const SavedTerminalSettings& found) {
+void giveBack(int fd, const SavedTerminalSettings& settingsAtOpen) {
   tcflush(fd, TCIOFLUSH);
-  found.restore(fd);
+  settingsAtOpen.restore(fd);
   tcflush(fd, TCOFLUSH);
   release(fd);
 }
@@ -124,8 +124,8 @@ struct SerialDevices::Port {
   std::string resolution;   // how the name came to its device, for a user
   std::string shownDevice;  // what the name stands for now
   bool present = true;
-  std::optional<LineState> lineState;  // as the system last set it
-  SavedTerminalSettings found;         // given back at close
+  std::optional<LineState> lineState;    // as the system last set it
+  SavedTerminalSettings settingsAtOpen;  // given back at close
   LineErrorTally errors;
   ParityMarkStripper marks;  // carries a mark cut between two reads
   std::chrono::steady_clock::time_point nextAttempt;
@@ -137,7 +137,7 @@ struct SerialDevices::Attempt {
   int fd = -1;
   int error = 0;
   std::vector<DeviceHolder> holders;  // other processes found holding the device
-  SavedTerminalSettings found;
+  SavedTerminalSettings settingsAtOpen;
 };
 
 SerialDevices::SerialDevices(std::string portsFolder, Clock clock)
@@ -195,7 +195,7 @@ SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const 
     return fail(EBUSY);
   }
   ioctl(fd, TIOCEXCL);
-  if (!attempt.found.save(fd)) return refuse(errno, true);
+  if (!attempt.settingsAtOpen.save(fd)) return refuse(errno, true);
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return refuse(errno, true);
   makeRawForMonitor(tio);
@@ -241,7 +241,7 @@ CommHandle SerialDevices::open(const std::string& path) {
   port->resolved = *attempt.resolved;
   port->resolution = describeResolution(attempt.name, port->resolved, portsFolder_);
   port->shownDevice = deviceShownFor(port->resolved);
-  port->found = attempt.found;
+  port->settingsAtOpen = attempt.settingsAtOpen;
   port->errors.startPeriod(readDriverErrorCounters(attempt.fd));
   ports_[attempt.fd] = std::move(port);
   lastOpenError_ = 0;
@@ -310,7 +310,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
 void SerialDevices::loseDevice(CommHandle handle, Port& port) {
   const int fd = static_cast<int>(handle);
   port.errors.update(readDriverErrorCounters(fd));
-  giveBack(fd, port.found);
+  giveBack(fd, port.settingsAtOpen);
   // The stand-in takes the number over, closing the dead descriptor; without
   // one the dead descriptor keeps the number until the device is back.
   if (standIn_ >= 0) dup3(standIn_, fd, O_CLOEXEC);
@@ -327,7 +327,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   Attempt attempt = openDevice(port.name);
   if (attempt.fd < 0) return false;
   auto giveUp = [&] {
-    giveBack(attempt.fd, attempt.found);
+    giveBack(attempt.fd, attempt.settingsAtOpen);
     ::close(attempt.fd);
     return false;
   };
@@ -337,7 +337,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   port.resolved = *attempt.resolved;
   port.resolution = describeResolution(port.name, port.resolved, portsFolder_);
   port.shownDevice = deviceShownFor(port.resolved);
-  port.found = attempt.found;
+  port.settingsAtOpen = attempt.settingsAtOpen;
   port.errors.startPeriod(readDriverErrorCounters(static_cast<int>(handle)));
   port.marks.restart();
   port.present = true;
@@ -379,7 +379,7 @@ bool SerialDevices::close(CommHandle handle) {
   const auto found = ports_.find(handle);
   if (found == ports_.end()) return false;
   const int fd = static_cast<int>(handle);
-  if (found->second->present) giveBack(fd, found->second->found);
+  if (found->second->present) giveBack(fd, found->second->settingsAtOpen);
   ports_.erase(found);
   // The descriptor is released even when close reports an error, so the
   // handle is gone either way and must not be closed again.

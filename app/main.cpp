@@ -1,8 +1,10 @@
 // The desktop program: the system over the Qt window backend, termios serial
-// devices and the settings file. This is the one place where system and
+// devices, remote lines and the settings file. This is the one place where system and
 // backends meet.
 #include "app/korvane_app.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/network/port_router.h"
+#include "platform/network/remote_lines.h"
 #include "platform/posix/config_paths.h"
 #include "platform/posix/hive_file_registry.h"
 #include "platform/posix/serial_device.h"
@@ -14,7 +16,9 @@ int main(int argc, char** argv) {
   // application sees only its file name.
   platform::qt::installQtWindowSystem(argc, argv);
   platform::posix::SerialDevices serialDevices(platform::posix::portsFolder());
-  platform::installCommBackend(&serialDevices);
+  platform::network::RemoteLines remoteLines;
+  platform::network::PortRouter ports(serialDevices, remoteLines, platform::posix::portsFolder());
+  platform::installCommBackend(&ports);
   platform::posix::HiveFileRegistry settingsFile(platform::posix::hiveFilePath());
   platform::installRegistryBackend(&settingsFile);
 

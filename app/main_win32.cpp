@@ -6,6 +6,9 @@
 
 #include "app/korvane_app.h"
 #include "platform/comm/comm_backend.h"
+#include "platform/network/folder_entry.h"
+#include "platform/network/port_router.h"
+#include "platform/network/remote_lines.h"
 #include "platform/registry/registry_backend.h"
 #include "platform/win32/serial_device.h"
 #include "platform/win32/system_registry.h"
@@ -57,7 +60,10 @@ void registerCaptureFileType() {
 int main(int argc, char** argv) {
   platform::win32::installWin32WindowSystem();
   platform::win32::SerialDevices serialDevices;
-  platform::installCommBackend(&serialDevices);
+  platform::network::RemoteLines remoteLines;
+  platform::network::PortRouter ports(serialDevices, remoteLines,
+                                      platform::network::applicationDataPortsFolder());
+  platform::installCommBackend(&ports);
   platform::win32::SystemRegistry registry;
   platform::installRegistryBackend(&registry);
   registerCaptureFileType();

@@ -9,6 +9,7 @@
 #include "capture/monitor_state.h"
 #include "platform/diagnostics/diagnostic_lines.h"
 #include "platform/framework/cfiledialog.h"
+#include "platform/process/raw_file.h"
 #include "setup/setup_dlg.h"
 #include "view/korvane_view.h"
 
@@ -26,6 +27,11 @@ std::size_t readLimitBytes(std::size_t bufferBytes) {
 int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
 
 std::string systemErrorText(int error) { return std::strerror(error); }
+
+std::string writerText(const std::string& writer) {
+  return "in use by " + writer +
+         ", which is writing it; save when it has ended, or choose another file";
+}
 
 std::optional<std::uintmax_t> lengthOf(const std::string& path) {
   std::error_code error;
@@ -53,7 +59,20 @@ CaptureSaveOutcome saveCaptureToFile(const std::string& path) {
   const bool existed = fs::exists(path, error);
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "a+b");
-  if (file == nullptr) return {CaptureSaveResult::OpenFailed, systemErrorText(errno)};
+  if (file == nullptr) {
+    const int openError = errno;
+    // On Windows a recorder's file refuses the open itself.
+    const std::string writer = platform::process::otherWriterOf(path);
+    return {CaptureSaveResult::OpenFailed,
+            writer.empty() ? systemErrorText(openError) : writerText(writer)};
+  }
+  // One writer per capture file: a recorder writing into it keeps it.
+  if (!platform::process::lockForWriting(file)) {
+    std::fclose(file);
+    const std::string writer = platform::process::otherWriterOf(path);
+    return {CaptureSaveResult::OpenFailed,
+            writerText(writer.empty() ? std::string("another program") : writer)};
+  }
   // Where the appended records begin; unknown for a device such as a pipe.
   const std::optional<std::uintmax_t> oldLength = lengthOf(path);
 

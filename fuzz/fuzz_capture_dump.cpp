@@ -1,16 +1,22 @@
-// The dump's record reader and every output format on foreign bytes. The
-// reader gets its bytes in short pieces and through a small buffer, both
-// sized from the input, so that records straddling a refill are common.
+// The dump's record reader, every output format and the pcap export's
+// packets on foreign bytes. The reader gets its bytes in short pieces and
+// through a small buffer, both sized from the input, so that records
+// straddling a refill are common.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "tools/dump/byte_source.h"
 #include "tools/dump/capture_record_reader.h"
+#include "tools/dump/label_time.h"
 #include "tools/dump/output_buffer.h"
+#include "tools/dump/pcap_dump.h"
 #include "tools/dump/record_formats.h"
+#include "tools/pcap/frame_joiner.h"
+#include "tools/pcap/serial_packet.h"
 
 namespace {
 
@@ -50,6 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint64_t expectedOffset = 0;
   std::uint64_t records = 0;
   std::uint64_t rawBytes = 0;
+  // The pcap export: labels as poll numbers, a join gap from the input.
+  const std::int64_t gapMicros = static_cast<std::int64_t>(sum % 3) * 15'000;
+  pcap_export::FrameJoiner joiner({gapMicros, gapMicros});
+  PollPacketizer packets(LabelClock{0, 10'000}, joiner);
+  std::uint64_t timedBytes = 0;
   RecordView record;
   ReadStep step;
   while ((step = reader.next(record)) == ReadStep::Record) {
@@ -68,6 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeRecord(RecordFormat::Csv, record, csv);
     writeRecord(RecordFormat::Jsonl, record, jsonl);
     writeRecord(RecordFormat::Raw, record, raw);
+    // A label that does not begin with a digit has no time.
+    const bool timed = packets.add(record);
+    FUZZ_CHECK(timed == (record.label[0] >= '0' && record.label[0] <= '9'));
+    if (timed) timedBytes += static_cast<std::uint64_t>(record.length);
     expectedOffset = record.offset + kRecordHeaderBytes + static_cast<std::uint64_t>(record.length);
     ++records;
     rawBytes += static_cast<std::uint64_t>(record.length);
@@ -86,6 +101,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // Once stopped, it stays stopped.
   FUZZ_CHECK(reader.next(record) == step);
+
+  // Every timed byte is in exactly one packet, within the size limit, its
+  // port in the footer.
+  packets.flush();
+  joiner.finish();
+  std::uint64_t packetBytes = 0;
+  std::vector<std::uint8_t> file;
+  for (const pcap_export::SerialPacket& packet : joiner.ready()) {
+    FUZZ_CHECK(!packet.payload.empty() && packet.payload.size() <= pcap_export::kMaxPayloadBytes);
+    FUZZ_CHECK(packet.event == pcap_export::dataEventOfPort(packet.footer));
+    packetBytes += packet.payload.size();
+    const std::size_t before = file.size();
+    pcap_export::appendPacket(file, packet);
+    FUZZ_CHECK(file.size() - before == pcap_export::packetRecordBytes(packet));
+  }
+  FUZZ_CHECK(packetBytes == timedBytes);
 
   for (OutputBuffer* out : {&text, &csv, &jsonl, &raw}) out->flush();
   FUZZ_CHECK(countLines(text.collected()) == records);

@@ -18,7 +18,8 @@ fi
 
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
   -DKORVANE_FUZZ=ON -DKORVANE_QT=OFF -DKORVANE_TESTS=OFF -DKORVANE_BENCH=OFF >/dev/null
-cmake --build "$build_dir" -j 2 --target fuzz_capture_file fuzz_hive_parser fuzz_capture_dump
+cmake --build "$build_dir" -j 2 --target fuzz_capture_file fuzz_hive_parser fuzz_capture_dump \
+  fuzz_remote_line
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -65,4 +66,5 @@ regress_large
 fuzz fuzz_capture_file fuzz/corpus/capture
 fuzz fuzz_hive_parser fuzz/corpus/hive
 fuzz fuzz_capture_dump fuzz/corpus/capture
+fuzz fuzz_remote_line fuzz/corpus/remote
 exit $status

@@ -20,6 +20,8 @@ group_linux_tests=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils procps python3 shared-mime-info desktop-file-utils
+  # The checks of the manual pages and the AppStream metainfo.
+  man-db appstream
   # Real peers of the tests: ser2net serves remote lines, tshark reads the
   # capture exports, lintian checks the Debian package.
   ser2net tshark lintian
@@ -31,6 +33,9 @@ group_windows=(
   # The Windows program's desktop tests and screenshot (Wine's own fonts,
   # a virtual display, xwd) and its installer.
   fonts-wine xvfb xauth x11-utils x11-apps nsis
+  # The Windows recorder's remote-line test: ser2net serves the line, pkill
+  # hands Ctrl+C to the program under Wine.
+  ser2net procps
 )
 group_packaging=(
   debhelper dpkg-dev fakeroot lintian

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the monitor with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test; then cross-builds the
-# Windows program and runs its tests under Wine.
+# UndefinedBehaviorSanitizer, and runs every test; builds the Debian package
+# and tests it installed; then cross-builds the Windows program and runs its
+# tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +22,20 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 linux_status=0
 ctest --test-dir "$build_dir" --output-on-failure -LE soak -j 2 --timeout 300 || linux_status=$?
 
+# The Debian package: a Release build of what it ships, lintian, then
+# installed with apt, checked and purged (that part needs root; CI is root).
+package_status=0
+package_started=$(date +%s)
+scripts/package.sh || package_status=$?
+if ((package_status == 0)); then
+  tests/packaging/install_test.sh build/deb/korvane_*_"$(dpkg --print-architecture)".deb ||
+    package_status=$?
+fi
+echo "package: built, checked, installed and purged in $(($(date +%s) - package_started)) s"
+
 scripts/build-windows.sh
 windows_status=0
 ctest --preset windows || windows_status=$?
-exit $((linux_status != 0 ? linux_status : windows_status))
+for status in "$linux_status" "$package_status" "$windows_status"; do
+  if ((status != 0)); then exit "$status"; fi
+done

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kPortCount = 2;
 constexpr int kMaxReadBytes = 256;
-constexpr std::uint32_t kQueueBytes = 1024;
+constexpr std::uint32_t kOutputQueueBytes = 1024;  // never written to
 // A failed open ends the process; a status of 0 would report success.
 constexpr int kOpenFailedExitStatus = 1;
 
@@ -51,7 +51,7 @@ int CSetupDlg::openPort(int port, std::int32_t lineSettingsWord) {
   if (handle == platform::kInvalidCommHandle) return -1;
   startPortCounters(port, name);
 
-  comm.setQueues(handle, kQueueBytes, kQueueBytes);
+  comm.setQueues(handle, m_driverQueueBytes, kOutputQueueBytes);
   comm.purge(handle);  // whatever the driver held before the open is dropped
   comm.setReadsReturnAtOnce(handle);
   platform::LineState state = comm.lineState(handle).value_or(platform::LineState{});

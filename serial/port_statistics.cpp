@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "capture/monitor_state.h"
+#include "capture/utc_time_text.h"
 #include "platform/diagnostics/diagnostic_lines.h"
 
 namespace {
@@ -14,9 +15,11 @@ const char* const kPortLabel[kPortCount] = {"PORT A", "PORT B"};
 
 bool validPort(int port) { return port >= 0 && port < kPortCount; }
 
-// A count the driver cannot give is shown as "?": unknown is not zero.
-std::string countText(const std::optional<std::uint64_t>& count) {
-  return count.has_value() ? withThousandsSeparators(*count) : "?";
+// A count the driver cannot give is shown as "?": unknown is not zero. One
+// that can only be a lower bound says so ("at least 3").
+std::string countText(const std::optional<std::uint64_t>& count, bool atLeast) {
+  if (!count.has_value()) return "?";
+  return (atLeast && *count != 0 ? "at least " : "") + withThousandsSeparators(*count);
 }
 
 // The receiver's overrun and the driver's queue overflow lose bytes alike;
@@ -65,6 +68,7 @@ std::optional<PortStatistics> openPortStatistics(int port) {
   statistics.bytesReceived = counters.bytesReceived;
   statistics.recordsCaptured = counters.recordsCaptured;
   statistics.lineErrors = comm.lineErrors(handle);
+  statistics.damagedBytes = comm.damagedBytes(handle);
   statistics.timesLost = counters.timesLost;
   statistics.timesBack = counters.timesBack;
   statistics.deviceAway = counters.deviceAway != 0;
@@ -73,12 +77,15 @@ std::optional<PortStatistics> openPortStatistics(int port) {
 
 std::string formatPortStatistics(const PortStatistics& statistics) {
   const platform::LineErrorCounts& errors = statistics.lineErrors;
+  const bool atLeast = errors.atLeast;
   std::string line = portHeading(statistics) + ": " +
                      withThousandsSeparators(statistics.bytesReceived) + " bytes, " +
-                     countText(errors.parity) + " parity, " + countText(errors.framing) +
-                     " framing, " + countText(overrunsOf(errors)) + " overrun errors";
-  if (errors.breaks.value_or(0) != 0)
-    line += ", " + withThousandsSeparators(*errors.breaks) + " breaks";
+                     countText(errors.parity, atLeast) + " parity, " +
+                     countText(errors.framing, atLeast) + " framing, " +
+                     countText(overrunsOf(errors), atLeast) + " overrun errors";
+  if (errors.breaks.value_or(0) != 0) line += ", " + countText(errors.breaks, atLeast) + " breaks";
+  if (statistics.damagedBytes.value_or(0) != 0)
+    line += ", " + withThousandsSeparators(*statistics.damagedBytes) + " damaged bytes";
   return line;
 }
 
@@ -98,16 +105,18 @@ void notePortPresence(int port, bool present) {
   if (away == (counters.deviceAway != 0)) return;
   const auto statistics = openPortStatistics(port);
   if (!statistics) return;
-  // The poll number as the records' labels count it.
+  // The poll number as the records' labels count it, and the wall-clock
+  // time, which the labels do not keep.
   const auto poll = static_cast<std::uint32_t>(monitorState.pollSeq);
+  const std::string when = " at " + utcTimeText(wallClockMicrosNow());
   if (present) {
     counters.deviceAway = 0;
     ++counters.timesBack;
-    printLine(portHeading(*statistics) + ": device back at poll " + std::to_string(poll) +
+    printLine(portHeading(*statistics) + ": device back at poll " + std::to_string(poll) + when +
               ", capture goes on");
   } else {
     counters.deviceAway = 1;
     ++counters.timesLost;
-    printLine(portHeading(*statistics) + ": device lost at poll " + std::to_string(poll));
+    printLine(portHeading(*statistics) + ": device lost at poll " + std::to_string(poll) + when);
   }
 }

@@ -17,6 +17,7 @@ struct PortStatistics {
   std::uint64_t bytesReceived = 0;
   std::uint64_t recordsCaptured = 0;
   platform::LineErrorCounts lineErrors;
+  std::optional<std::uint64_t> damagedBytes;  // marked in the data; see CommBackend
   std::uint32_t timesLost = 0;
   std::uint32_t timesBack = 0;
   bool deviceAway = false;  // lost and not back yet
@@ -27,7 +28,8 @@ struct PortStatistics {
 std::optional<PortStatistics> openPortStatistics(int port);
 
 // "PORT A COM3 -> /dev/ttyUSB0: 1,234,567 bytes, 0 parity, 3 framing, 0 overrun
-// errors", with ", N breaks" added when the driver counted any.
+// errors", with ", N breaks" added when the driver counted any; a count that
+// is only a lower bound reads "at least 3 framing".
 std::string formatPortStatistics(const PortStatistics& statistics);
 
 // The statistics line of port as a diagnostic line, when it is open.
@@ -40,8 +42,8 @@ void printOpenPortStatistics();
 void startPortCounters(int port, const std::string& name);
 
 // Called after every read of an open port with whether its device is there:
-// counts and prints, with the poll number, the moment it goes away and the
-// moment it is back. The port stays connected through both.
+// counts and prints, with the poll number and the wall-clock time (ISO 8601,
+// UTC), the moment it goes away and the moment it is back. The port stays connected through both.
 void notePortPresence(int port, bool present);
 
 // 1234567 -> "1,234,567".

@@ -9,6 +9,8 @@
 #include "capture/monitor_state.h"
 #include "platform/diagnostics/diagnostic_lines.h"
 #include "platform/registry/registry_backend.h"
+#include "res/resource.h"
+#include "res/string_table.h"
 #include "serial/line_settings.h"
 #include "serial/stored_text.h"
 #include "setup/memory_size_rule.h"
@@ -78,9 +80,24 @@ std::int32_t disableOf(const std::optional<std::string>& text) {
   return text && !text->empty() && text->front() == '1' ? 1 : 0;
 }
 
+// A settings file that cannot be used is told once, in a box of its own
+// (the window may not exist yet) and as a diagnostic line; the defaults then
+// stand for this run and the file is left as it is.
+void tellStoreFault() {
+  const std::string fault = platform::registryBackend().takeStoreFault();
+  if (fault.empty()) return;
+  const std::string detail =
+      "The monitor runs on the default settings this time and leaves the file as it is; saving "
+      "the settings is refused until the file is mended or moved away.";
+  platform::writeDiagnosticLine(fault + " " + detail);
+  ShowMessageBox(platform::kNoWindow, fault, loadSystemString(AFX_IDS_APP_TITLE),
+                 MB_OK | MB_ICONEXCLAMATION, detail);
+}
+
 // Loading only reads, so a user who may not change the key still gets its
 // settings rather than the defaults.
 std::optional<RegistryKey> openSettingsKey() {
+  tellStoreFault();
   RegistryKey key = platform::kNoRegistryKey;
   if (platform::registryBackend().openKeyForReading(kSettingsRoot, kSettingsKeyPath, &key) !=
       RegistryStatus::Ok) {

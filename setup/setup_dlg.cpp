@@ -77,7 +77,8 @@ bool CSetupDlg::acceptPortNames() {
     MessageBox(std::string(port.label) + ": the port name \"" + name + "\" is longer than " +
                    limit + " characters. Only " + limit +
                    " are stored, which would name another device. " +
-                   platform::longPortNameAdvice(),
+                   (name.find("://") != std::string::npos ? platform::remoteLineNameAdvice()
+                                                          : platform::longPortNameAdvice()),
                loadSystemString(AFX_IDS_APP_TITLE), MB_OK | MB_ICONEXCLAMATION);
     GotoDlgCtrl(field);
     return false;

@@ -30,6 +30,10 @@ class CSetupDlg : public CDialog {
   explicit CSetupDlg(CWnd* parent = nullptr);
 
   PortSettings m_settings;
+  // The driver's input queue asked for at open (the window's 1024 bytes;
+  // the recorder asks for more). Where the driver sizes its own queue, as
+  // the tty layer does, this means nothing.
+  std::uint32_t m_driverQueueBytes = 1024;
 
   // Port access (serial/port_access.cpp). Port 0 is port A, 1 is port B.
   int openPort(int port, std::int32_t lineSettingsWord);

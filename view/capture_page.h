@@ -6,11 +6,12 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/desktop/screen_geometry.h"
 #include "platform/framework/wintypes.h"
 
 inline constexpr int kPageRows = 22;
-inline constexpr int kCellWidthPx = 8;
-inline constexpr int kCellHeightPx = 18;
+using platform::kCellHeightPx;
+using platform::kCellWidthPx;
 inline constexpr int kLabelX = 0;
 inline constexpr int kDataX = 64;  // cell 8
 inline constexpr int kHexX = 224;  // cell 28

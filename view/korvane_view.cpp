@@ -7,6 +7,7 @@
 #include "capture/poll_period.h"
 #include "res/resource.h"
 #include "setup/setup_dlg.h"
+#include "view/capture_page.h"
 #include "view/caret_navigation.h"
 
 namespace {
@@ -18,9 +19,6 @@ const std::array<CommandMapEntry<CKORVANEView>, 5> kCommandMap{{
     {ID_READ_FILE, &CKORVANEView::OnReadFile},
     {ID_SAVE_FILE, &CKORVANEView::OnSaveFile},
 }};
-
-constexpr int kCaretWidthPx = 8;
-constexpr int kCaretHeightPx = 18;
 
 }  // namespace
 
@@ -63,7 +61,7 @@ void CKORVANEView::OnInitialUpdate() {
   // or the next Connect would find them held by this very process.
   if (monitorState.connected != 0) setup.closeAllPorts();
   setup.loadCaptureSettings();
-  CreateSolidCaret(kCaretWidthPx, kCaretHeightPx);
+  CreateSolidCaret(kCellWidthPx, kCellHeightPx);
   ShowCaret();
   startPollTimer();
 }
@@ -102,7 +100,7 @@ void CKORVANEView::OnTimer(UINT_PTR /*id*/) {
   MonitorState& s = monitorState;
   if (s.redrawPending != 0) {
     DestroyCaret();
-    CreateSolidCaret(kCaretWidthPx, kCaretHeightPx);
+    CreateSolidCaret(kCellWidthPx, kCellHeightPx);
     ShowCaret();
     DrawCapture();
     s.redrawPending = 0;

@@ -46,6 +46,9 @@ struct LineErrorCounts {
   std::optional<std::uint64_t> overrun;        // the receiver's own overrun
   std::optional<std::uint64_t> bufferOverrun;  // the driver's input queue overflowed
   std::optional<std::uint64_t> breaks;
+  // Each count above 0 is a lower bound: the driver tells which errors
+  // happened since it was last asked, not how many (Windows). A 0 is exact.
+  bool atLeast = false;
   bool operator==(const LineErrorCounts&) const = default;
 };
 
@@ -88,6 +91,11 @@ class CommBackend {
 
   // The line errors counted on an open device since it was opened.
   virtual LineErrorCounts lineErrors(CommHandle /*handle*/) { return {}; }
+
+  // Bytes received with a parity or framing error, and breaks, since the
+  // device was opened, counted from the marks the driver puts in the data:
+  // exact whatever lineErrors says; unknown where the backend sees no marks.
+  virtual std::optional<std::uint64_t> damagedBytes(CommHandle /*handle*/) { return {}; }
 
   // Whether the device behind an open handle is there now. A device that
   // went away (an adapter pulled out) keeps its handle: reads fail until the

@@ -9,4 +9,8 @@ namespace platform {
 // One or two sentences, ending with a full stop.
 std::string longPortNameAdvice();
 
+// What to do instead of typing a remote line's address (rfc2217://HOST:PORT,
+// tcp://HOST:PORT) as a port name: name it through the ports folder.
+std::string remoteLineNameAdvice();
+
 }  // namespace platform

@@ -3,16 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace platform::console {
+#include "platform/desktop/desktop_window_system.h"
 
-// Drawing goes nowhere: there is no screen.
-class ConsoleWindowSystem::NullSurface final : public DrawSurface {
- public:
-  CRect clientRect() const override { return CRect{0, 0, 0, 0}; }
-  void fillSolidRect(const CRect& /*rect*/, COLORREF /*color*/) override {}
-  void textOut(int /*x*/, int /*y*/, COLORREF /*color*/, const LogFont& /*font*/,
-               const BYTE* /*bytes*/, int /*count*/) override {}
-};
+namespace platform::console {
 
 ConsoleWindowSystem::ConsoleWindowSystem(std::string programName)
     : programName_(std::move(programName)) {}
@@ -44,7 +37,7 @@ bool ConsoleWindowSystem::killTimer(WindowHandle /*window*/, UINT_PTR /*id*/) { 
 void ConsoleWindowSystem::caretChanged(const CaretState& /*caret*/) {}
 
 DrawSurface& ConsoleWindowSystem::beginDraw(WindowHandle /*window*/, DrawKind /*kind*/) {
-  static NullSurface surface;
+  static desktop::NoSurface surface;  // there is no screen
   return surface;
 }
 void ConsoleWindowSystem::endDraw(DrawSurface& /*surface*/) {}

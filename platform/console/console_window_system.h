@@ -46,8 +46,6 @@ class ConsoleWindowSystem final : public WindowSystem {
                                       const MessageBoxRequest& request);
 
  private:
-  class NullSurface;
-
   std::string programName_;
   WindowHandle nextWindow_ = 1;
   int exitCode_ = 0;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/desktop/screen_geometry.h"
 #include "platform/framework/window_system.h"
 
 namespace headless {
@@ -37,7 +38,7 @@ struct WindowRecord {
   platform::WindowHandle parent = platform::kNoWindow;
   std::string text;
   CREATESTRUCT createParams;
-  CRect client{0, 0, 704, 441};
+  CRect client{0, 0, platform::kDefaultViewWidthPx, platform::kDefaultViewHeightPx};
   bool visible = false;
   int invalidations = 0;
   CMenu* menu = nullptr;

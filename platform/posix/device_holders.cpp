@@ -129,4 +129,12 @@ std::vector<DeviceHolder> findDeviceHolders(const std::string& devicePath) {
   return holders;
 }
 
+std::vector<DeviceHolder> otherDeviceHolders(dev_t device, long ownPid) {
+  std::vector<DeviceHolder> holders;
+  for (long pid : processesWithDeviceOpen(device)) {
+    if (pid != ownPid) holders.push_back(DeviceHolder{pid, commandOf(pid)});
+  }
+  return holders;
+}
+
 }  // namespace platform::posix

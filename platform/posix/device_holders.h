@@ -26,4 +26,9 @@ std::vector<long> lockHoldersIn(std::string_view procLocks, dev_t fileSystem, in
 // /proc lets this user see.
 std::vector<DeviceHolder> findDeviceHolders(const std::string& devicePath);
 
+// Every process but ownPid with a descriptor open on the character device,
+// as far as /proc lets this user see: readers that opened the device before
+// this program took it, which neither a lock nor the exclusive flag stops.
+std::vector<DeviceHolder> otherDeviceHolders(dev_t device, long ownPid);
+
 }  // namespace platform::posix

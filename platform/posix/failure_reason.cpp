@@ -17,7 +17,7 @@ std::string holderList(const DeviceFailure& failure) {
     if (holder.pid == failure.ownPid) {
       list += "this program itself (pid " + std::to_string(holder.pid) + ")";
     } else {
-      list += holder.command + " (pid " + std::to_string(holder.pid) + ")";
+      list += std::to_string(holder.pid) + " (" + holder.command + ")";
     }
   }
   return list;

@@ -51,31 +51,55 @@ HiveFileRegistry::HiveFileRegistry(std::string path) : path_(std::move(path)) {}
 
 HiveFileRegistry::Loaded HiveFileRegistry::load() const {
   Loaded loaded;
-  const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    loaded.state = errno == ENOENT ? FileState::Missing : FileState::Unreadable;
+  const auto unreadable = [&loaded](std::string why) {
+    loaded.state = FileState::Unreadable;
+    loaded.fault = std::move(why);
     return loaded;
+  };
+  const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) return loaded;
+    return unreadable(std::string("cannot be read: ") + std::strerror(errno));
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool folder = S_ISDIR(info.st_mode);
+    ::close(fd);
+    return unreadable(folder ? "is a folder, not a file" : "is not a regular file");
   }
   char chunk[4096];
   while (true) {
     const ssize_t count = ::read(fd, chunk, sizeof chunk);
     if (count < 0) {
       if (errno == EINTR) continue;
+      const int error = errno;
       ::close(fd);
-      loaded.state = FileState::Unreadable;
-      return loaded;
+      return unreadable(std::string("cannot be read: ") + std::strerror(error));
     }
     if (count == 0) break;
     loaded.text.append(chunk, static_cast<std::size_t>(count));
   }
   ::close(fd);
-  if (auto hive = parseHive(loaded.text)) {
+  std::string why;
+  if (auto hive = parseHive(loaded.text, &why)) {
     loaded.hive = std::move(*hive);
     loaded.state = FileState::Parsed;
   } else {
     loaded.state = FileState::Unparsable;
+    loaded.fault = "is not a registry file: " + why;
   }
   return loaded;
+}
+
+std::string HiveFileRegistry::takeStoreFault() {
+  const Loaded loaded = load();
+  if (loaded.fault.empty()) {
+    toldFault_.clear();
+    return {};
+  }
+  if (loaded.fault == toldFault_) return {};
+  toldFault_ = loaded.fault;
+  return "The settings file " + path_ + " " + loaded.fault + ".";
 }
 
 bool HiveFileRegistry::writable() const {
@@ -90,6 +114,11 @@ bool HiveFileRegistry::writable() const {
 }
 
 std::string HiveFileRegistry::refusedChangeReason() const {
+  if (const Loaded loaded = load(); !loaded.fault.empty()) {
+    return "The settings file " + path_ + " " + loaded.fault +
+           ". It is left as it is: mend it, move it away or name another file in "
+           "KORVANE_REGISTRY, then save again.";
+  }
   return "The settings file " + path_ +
          " (or its folder) may not be written by this user. Make it writable (chmod u+w), "
          "or name a writable file in KORVANE_REGISTRY, then save again.";
@@ -136,10 +165,8 @@ RegistryStatus HiveFileRegistry::hiveToChange(Hive& hive) {
       hive = Hive{};
       return RegistryStatus::Ok;
     case FileState::Unparsable:
-      if (!keepCopy(loaded.text)) return RegistryStatus::Failed;
-      hive = Hive{};
-      return RegistryStatus::Ok;
     case FileState::Unreadable:
+      // Somebody's file that this program cannot read is never replaced.
       break;
   }
   return RegistryStatus::AccessDenied;
@@ -195,27 +222,6 @@ RegistryStatus HiveFileRegistry::setStringValue(RegistryKey key, const std::stri
 void HiveFileRegistry::closeKey(RegistryKey key) {
   openKeys_.erase(key);
   readOnlyKeys_.erase(key);
-}
-
-bool HiveFileRegistry::keepCopy(const std::string& text) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string copy = path_ + ".unparsable";
-    if (attempt > 0) copy += "." + std::to_string(attempt);
-    const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return false;
-    }
-    const bool ok = writeAll(fd, text) && fsync(fd) == 0;
-    ::close(fd);
-    if (!ok) {
-      unlink(copy.c_str());
-      return false;
-    }
-    lastKeptCopy_ = copy;
-    return true;
-  }
-  return false;
 }
 
 bool HiveFileRegistry::writeAtomically(const std::string& text) const {

@@ -1,8 +1,9 @@
 // The settings store as one REGEDIT4 hive file. Every operation reads the
 // file afresh; every change rewrites it whole and atomically (temporary file,
 // fsync, rename), so a crash leaves the old file or the new one, never half.
-// A file that does not parse counts as holding no key, and before anything
-// is written over it a copy is kept beside it.
+// A file that cannot be used (a folder, unreadable, not a registry file)
+// counts as holding no key, is told once through takeStoreFault and is never
+// written over.
 #pragma once
 
 #include <map>
@@ -29,10 +30,9 @@ class HiveFileRegistry final : public RegistryBackend {
                                 std::uint32_t dataLength) override;
   void closeKey(RegistryKey key) override;
   std::string refusedChangeReason() const override;
+  std::string takeStoreFault() override;
 
   const std::string& path() const { return path_; }
-  // Where the copy of an unparsable file went, when one was made.
-  const std::string& lastKeptCopy() const { return lastKeptCopy_; }
 
  private:
   // Opens a key the file holds; forChange also asks that the file may be written.
@@ -44,15 +44,14 @@ class HiveFileRegistry final : public RegistryBackend {
     FileState state = FileState::Missing;
     std::string text;
     Hive hive;
+    std::string fault;  // why an Unreadable or Unparsable file cannot be used
   };
 
   Loaded load() const;
   bool writable() const;
-  // A hive to change: the file's, or an empty one when the file is missing
-  // or unparsable (whose copy is kept first). Fails when the file cannot
-  // be read or its copy cannot be made.
+  // A hive to change: the file's, or an empty one when the file is missing.
+  // Refused (AccessDenied) when the file cannot be used.
   RegistryStatus hiveToChange(Hive& hive);
-  bool keepCopy(const std::string& text);
   bool writeAtomically(const std::string& text) const;
   RegistryKey remember(const std::string& fullPath, bool readOnly = false);
 
@@ -60,7 +59,7 @@ class HiveFileRegistry final : public RegistryBackend {
   std::map<RegistryKey, std::string> openKeys_;
   std::set<RegistryKey> readOnlyKeys_;
   RegistryKey nextKey_ = 1;
-  std::string lastKeptCopy_;
+  std::string toldFault_;
 };
 
 }  // namespace platform::posix

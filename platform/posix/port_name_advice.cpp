@@ -8,4 +8,9 @@ std::string longPortNameAdvice() {
          "name.";
 }
 
+std::string remoteLineNameAdvice() {
+  return "A line on another machine is named through a text file in ~/.config/korvane/ports/ "
+         "that holds its address (such as rfc2217://HOST:PORT): enter the file's name.";
+}
+
 }  // namespace platform

@@ -2,10 +2,13 @@
 #include "platform/process/raw_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/posix/device_holders.h"
 
 namespace platform::process {
 
@@ -19,6 +22,27 @@ int createNew(const std::string& path) {
 
 int openToAppend(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+}
+
+bool lockForWriting(int fd) { return flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+bool lockForWriting(std::FILE* file) { return lockForWriting(fileno(file)); }
+
+std::string otherWriterOf(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  // Shared, not exclusive: another reader's check must not be taken for a
+  // writer.
+  const bool free = flock(fd, LOCK_SH | LOCK_NB) == 0;
+  ::close(fd);
+  if (free) return {};
+  std::string names;
+  for (const posix::DeviceHolder& holder : posix::findDeviceHolders(path)) {
+    if (holder.pid == static_cast<long>(getpid())) continue;
+    if (!names.empty()) names += ", ";
+    names += std::to_string(holder.pid) + " (" + holder.command + ")";
+  }
+  return names.empty() ? std::string("another program") : names;
 }
 
 bool closeFile(int fd) { return ::close(fd) == 0; }

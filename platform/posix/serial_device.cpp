@@ -19,6 +19,7 @@
 #include "platform/posix/failure_reason.h"
 #include "platform/posix/line_error_tally.h"
 #include "platform/posix/line_speed.h"
+#include "platform/posix/parity_marks.h"
 #include "platform/posix/terminal_settings.h"
 #include "platform/posix/termios_line.h"
 
@@ -76,9 +77,9 @@ void release(int fd) {
 // they turn on queued in the moment before the close is dropped before the
 // driver transmits it; only then are the exclusive flag and the lock given
 // up and the descriptor closed by the caller.
-void giveBack(int fd, const SavedTerminalSettings& found) {
+void giveBack(int fd, const SavedTerminalSettings& settingsAtOpen) {
   tcflush(fd, TCIOFLUSH);
-  found.restore(fd);
+  settingsAtOpen.restore(fd);
   tcflush(fd, TCOFLUSH);
   release(fd);
 }
@@ -123,9 +124,10 @@ struct SerialDevices::Port {
   std::string resolution;   // how the name came to its device, for a user
   std::string shownDevice;  // what the name stands for now
   bool present = true;
-  std::optional<LineState> lineState;  // as the system last set it
-  SavedTerminalSettings found;         // given back at close
+  std::optional<LineState> lineState;    // as the system last set it
+  SavedTerminalSettings settingsAtOpen;  // given back at close
   LineErrorTally errors;
+  ParityMarkStripper marks;  // carries a mark cut between two reads
   std::chrono::steady_clock::time_point nextAttempt;
 };
 
@@ -134,7 +136,8 @@ struct SerialDevices::Attempt {
   std::optional<ResolvedName> resolved;
   int fd = -1;
   int error = 0;
-  SavedTerminalSettings found;
+  std::vector<DeviceHolder> holders;  // other processes found holding the device
+  SavedTerminalSettings settingsAtOpen;
 };
 
 SerialDevices::SerialDevices(std::string portsFolder, Clock clock)
@@ -183,8 +186,16 @@ SerialDevices::Attempt SerialDevices::openDevice(const std::string& name) const 
   // It is taken before TIOCEXCL so that a refused open leaves the holder's
   // exclusive flag alone.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno, false);
+  // Neither stops a reader that opened the device before (a forgotten cat,
+  // a terminal program): it would take bytes away from the capture unseen.
+  attempt.holders = otherDeviceHolders(info.st_rdev, static_cast<long>(getpid()));
+  if (!attempt.holders.empty()) {
+    flock(fd, LOCK_UN);
+    ::close(fd);
+    return fail(EBUSY);
+  }
   ioctl(fd, TIOCEXCL);
-  if (!attempt.found.save(fd)) return refuse(errno, true);
+  if (!attempt.settingsAtOpen.save(fd)) return refuse(errno, true);
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) return refuse(errno, true);
   makeRawForMonitor(tio);
@@ -209,7 +220,9 @@ void SerialDevices::reportOpenFailure(const Attempt& attempt) {
   if (attempt.resolved) {
     failure.resolution = describeResolution(attempt.name, *attempt.resolved, portsFolder_);
     const std::string& device = attempt.resolved->path;
-    if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
+    if (!attempt.holders.empty()) {
+      failure.holders = attempt.holders;
+    } else if (attempt.error == EBUSY || attempt.error == EWOULDBLOCK) {
       failure.holders = findDeviceHolders(device);
     }
     if (attempt.error == EACCES || attempt.error == EPERM) failure.group = groupOf(device);
@@ -228,7 +241,7 @@ CommHandle SerialDevices::open(const std::string& path) {
   port->resolved = *attempt.resolved;
   port->resolution = describeResolution(attempt.name, port->resolved, portsFolder_);
   port->shownDevice = deviceShownFor(port->resolved);
-  port->found = attempt.found;
+  port->settingsAtOpen = attempt.settingsAtOpen;
   port->errors.startPeriod(readDriverErrorCounters(attempt.fd));
   ports_[attempt.fd] = std::move(port);
   lastOpenError_ = 0;
@@ -297,7 +310,7 @@ bool SerialDevices::setLineState(CommHandle handle, const LineState& state) {
 void SerialDevices::loseDevice(CommHandle handle, Port& port) {
   const int fd = static_cast<int>(handle);
   port.errors.update(readDriverErrorCounters(fd));
-  giveBack(fd, port.found);
+  giveBack(fd, port.settingsAtOpen);
   // The stand-in takes the number over, closing the dead descriptor; without
   // one the dead descriptor keeps the number until the device is back.
   if (standIn_ >= 0) dup3(standIn_, fd, O_CLOEXEC);
@@ -314,7 +327,7 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   Attempt attempt = openDevice(port.name);
   if (attempt.fd < 0) return false;
   auto giveUp = [&] {
-    giveBack(attempt.fd, attempt.found);
+    giveBack(attempt.fd, attempt.settingsAtOpen);
     ::close(attempt.fd);
     return false;
   };
@@ -324,8 +337,9 @@ bool SerialDevices::tryReopen(CommHandle handle, Port& port) {
   port.resolved = *attempt.resolved;
   port.resolution = describeResolution(port.name, port.resolved, portsFolder_);
   port.shownDevice = deviceShownFor(port.resolved);
-  port.found = attempt.found;
+  port.settingsAtOpen = attempt.settingsAtOpen;
   port.errors.startPeriod(readDriverErrorCounters(static_cast<int>(handle)));
+  port.marks.restart();
   port.present = true;
   return true;
 }
@@ -336,21 +350,36 @@ int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
   Port& port = *found->second;
   if (!port.present && !tryReopen(handle, port)) return -1;
   if (maxBytes == 0) return 0;
-  const ssize_t count =
-      ::read(static_cast<int>(handle), buffer, static_cast<std::size_t>(maxBytes));
-  if (count > 0) return static_cast<int>(count);
-  const int error = count < 0 ? errno : 0;
-  if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return 0;
-  // With VMIN 1 an empty queue is EAGAIN; a read of 0 is a hang-up.
-  if (count == 0 || deviceGone(error)) loseDevice(handle, port);
-  return -1;
+  // The marks come out in place, leaving fewer bytes than were read (none,
+  // while a mark read so far waits for its end). A read that came back full
+  // is topped up, so that a short result still means the queue is empty, as
+  // the poll cycle takes it; never more than asked for.
+  const int fd = static_cast<int>(handle);
+  int delivered = 0;
+  while (delivered < maxBytes) {
+    const auto room = static_cast<std::size_t>(maxBytes - delivered);
+    const ssize_t count = ::read(fd, buffer + delivered, room);
+    if (count > 0) {
+      delivered += static_cast<int>(port.marks.strip(
+          buffer + delivered, static_cast<std::size_t>(count), buffer + delivered));
+      if (static_cast<std::size_t>(count) < room) break;
+      continue;
+    }
+    const int error = count < 0 ? errno : 0;
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR || delivered > 0) break;
+    // With VMIN 1 an empty queue is EAGAIN; a read of 0 is a hang-up, told
+    // at the next read when bytes came before it.
+    if (count == 0 || deviceGone(error)) loseDevice(handle, port);
+    return -1;
+  }
+  return delivered;
 }
 
 bool SerialDevices::close(CommHandle handle) {
   const auto found = ports_.find(handle);
   if (found == ports_.end()) return false;
   const int fd = static_cast<int>(handle);
-  if (found->second->present) giveBack(fd, found->second->found);
+  if (found->second->present) giveBack(fd, found->second->settingsAtOpen);
   ports_.erase(found);
   // The descriptor is released even when close reports an error, so the
   // handle is gone either way and must not be closed again.
@@ -370,6 +399,12 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
     found->second->errors.update(readDriverErrorCounters(static_cast<int>(handle)));
   }
   return found->second->errors.counts();
+}
+
+std::optional<std::uint64_t> SerialDevices::damagedBytes(CommHandle handle) {
+  const Port* port = findPort(handle);
+  if (port == nullptr) return std::nullopt;
+  return port->marks.markedBytes();
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

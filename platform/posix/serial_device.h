@@ -49,6 +49,7 @@ class SerialDevices final : public CommBackend {
   std::string lastFailureReason() const override { return lastFailureReason_; }
   std::string deviceDescription(CommHandle handle) const override;
   LineErrorCounts lineErrors(CommHandle handle) override;
+  std::optional<std::uint64_t> damagedBytes(CommHandle handle) override;
   bool devicePresent(CommHandle handle) const override;
 
   // errno of the last open that failed.

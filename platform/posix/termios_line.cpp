@@ -6,9 +6,14 @@
 namespace platform::posix {
 namespace {
 
-// Input flags by which the line discipline replaces, marks or drops a byte
-// received with an error.
-constexpr tcflag_t kErrorMarking = INPCK | PARMRK | IGNPAR;
+// Input checking with marks: a byte received with a parity or framing error
+// is handed over as 0xFF 0x00 X, a break as 0xFF 0x00 0x00, and a 0xFF as
+// 0xFF 0xFF (parity_marks.h takes the marks out again). Some drivers report
+// errors at all only while INPCK is set.
+constexpr tcflag_t kErrorMarking = INPCK | PARMRK;
+// Flags that would drop a damaged byte or a break, turn a break into a
+// signal, or cut bytes to seven bits.
+constexpr tcflag_t kErrorDropping = IGNPAR | IGNBRK | BRKINT | ISTRIP;
 
 }  // namespace
 
@@ -84,11 +89,12 @@ bool applyLineState(termios& tio, const LineState& state) {
   termios next = tio;
   next.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
   next.c_cflag |= size | parity | stop;
-  // A byte with a parity or framing error is handed over as it arrived: with
-  // INPCK the line discipline would make it 0x00 (or drop it, with IGNPAR).
-  // Errors are counted from the driver's counters instead, so parityCheck
-  // needs nothing here.
-  next.c_iflag &= ~static_cast<tcflag_t>(kErrorMarking);
+  // Every byte is checked and a damaged one marked, never dropped or made
+  // 0x00: the backend counts the marks and hands the byte over as received.
+  // This holds with parityCheck off too, since framing errors and breaks are
+  // marked the same way and the marks are always taken out.
+  next.c_iflag |= kErrorMarking;
+  next.c_iflag &= ~static_cast<tcflag_t>(kErrorDropping);
   // Binary: no byte is stripped to seven bits or translated.
   next.c_iflag &= ~static_cast<tcflag_t>(ISTRIP | INLCR | IGNCR | ICRNL);
   if (const auto constant = speedConstant(state.baudRate)) {
@@ -138,7 +144,7 @@ void makeRawForMonitor(termios& tio) {
   // queue is full) and the error handling flags as another program left
   // them: every input and output flag is set from nothing instead, and no
   // local mode is kept, so no byte is dropped, altered or echoed.
-  tio.c_iflag = 0;
+  tio.c_iflag = kErrorMarking;
   tio.c_oflag = 0;
   tio.c_lflag = 0;
   // The modem-line settings (CRTSCTS, HUPCL) stay as the port had them.

@@ -16,10 +16,10 @@ namespace platform::posix {
 std::optional<speed_t> speedConstant(std::uint32_t baudRate);
 
 // Writes data bits, parity (MARK and SPACE through CMSPAR), stop bits and,
-// for a rate with a B-constant, the speed into tio, and turns off the input
-// checks that would replace, mark or drop a byte received with an error
-// (INPCK, PARMRK, IGNPAR, ISTRIP); everything else in tio stays. parityCheck
-// asks for parity errors to be counted, which the driver does without INPCK.
+// for a rate with a B-constant, the speed into tio, turns input checking
+// with marks on (INPCK, PARMRK) and off what would drop a damaged byte or a
+// break or strip bytes (IGNPAR, IGNBRK, BRKINT, ISTRIP); everything else in
+// tio stays. Bytes are always checked, whatever parityCheck says.
 // Returns false, leaving tio untouched, for parameters the line cannot take: a byte size outside 5
 // to 8, an unknown parity, one and a half stop bits, a rate of 0, or non-binary mode.
 bool applyLineState(termios& tio, const LineState& state);
@@ -29,7 +29,8 @@ bool applyLineState(termios& tio, const LineState& state);
 LineState lineStateOf(const termios& tio);
 
 // Raw mode for a receive-only monitor: every input, output and local flag
-// cleared (no software flow control, no echo, no translation, no signals),
+// cleared but input checking with marks (INPCK, PARMRK) (no software flow
+// control, no echo, no translation, no signals),
 // receiver on, modem lines ignored, hardware handshake and hang-up on close
 // left as found, and a read that waits for at least one
 // byte (on a non-blocking descriptor: "no data" is EAGAIN and a read of 0

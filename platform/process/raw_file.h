@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -18,10 +19,24 @@ inline constexpr int kStandardOutput = 1;
 void useByteStandardStreams();
 
 int openForReading(const std::string& path);
-// Creates the file; fails (EEXIST) when it is already there.
+// Creates the file; fails (EEXIST) when it is already there. Like
+// openToAppend, on Windows no other program may open it for writing while
+// it is open.
 int createNew(const std::string& path);
 // Opens the file for appending, creating it when it is not there.
 int openToAppend(const std::string& path);
+
+// One writer per capture file: takes the writer's lock of fd, a file open
+// for writing, so that no other recorder or Save File writes into it at the
+// same time (flock on POSIX; on Windows the open itself denied write
+// sharing). False, with errno EWOULDBLOCK, when another process holds it.
+bool lockForWriting(int fd);
+// The same for a C stream open for writing (the window's Save File).
+bool lockForWriting(std::FILE* file);
+// Who else holds the writer's lock on the file at path, as "4242
+// (korvane-record)", or "another program" when the system does not tell
+// which; empty when nobody does.
+std::string otherWriterOf(const std::string& path);
 bool closeFile(int fd);
 
 // Up to count bytes: the count read, 0 at the end, -1 on failure.

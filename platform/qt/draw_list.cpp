@@ -33,10 +33,10 @@ QRect DrawList::text(int x, int y, const GlyphAtlas& atlas, const BYTE* bytes, i
   if (count <= 0 || bytes == nullptr) return {};
   // Cells wholly right of the image are never drawn; keep only those left.
   const long long room =
-      (static_cast<long long>(bounds_.width()) - x + kCellWidth - 1) / kCellWidth;
+      (static_cast<long long>(bounds_.width()) - x + kCellWidthPx - 1) / kCellWidthPx;
   const int inside = static_cast<int>(std::clamp<long long>(room, 0, count));
   const QRect area =
-      QRect(x, y, kCellWidth * inside, kCellHeight).intersected(QRect(QPoint(0, 0), bounds_));
+      QRect(x, y, kCellWidthPx * inside, kCellHeightPx).intersected(QRect(QPoint(0, 0), bounds_));
   if (area.isEmpty()) return {};
   ops_.push_back(Op{.area = area, .atlas = &atlas, .x = x, .y = y, .firstByte = bytes_.size()});
   bytes_.insert(bytes_.end(), bytes, bytes + inside);
@@ -135,8 +135,9 @@ QRegion DrawList::writeChangesSince(QImage& image, const Page& shown) const {
       spanStart = -1;
     }
     if (firstWritten <= lastWritten) {
-      const int left = std::max(op.area.left(), op.x + kCellWidth * firstWritten);
-      const int right = std::min(op.area.right(), op.x + kCellWidth * lastWritten + kCellWidth - 1);
+      const int left = std::max(op.area.left(), op.x + kCellWidthPx * firstWritten);
+      const int right =
+          std::min(op.area.right(), op.x + kCellWidthPx * lastWritten + kCellWidthPx - 1);
       changed += QRect(QPoint(left, op.area.top()), QPoint(right, op.area.bottom()));
     }
   }
@@ -159,8 +160,8 @@ QRegion DrawList::writeChangesSince(QImage& image, const Page& shown) const {
   return changed;
 }
 
-int DrawList::firstCellOf(const Op& op) { return (op.area.left() - op.x) / kCellWidth; }
-int DrawList::lastCellOf(const Op& op) { return (op.area.right() - op.x) / kCellWidth; }
+int DrawList::firstCellOf(const Op& op) { return (op.area.left() - op.x) / kCellWidthPx; }
+int DrawList::lastCellOf(const Op& op) { return (op.area.right() - op.x) / kCellWidthPx; }
 
 void DrawList::writeFill(QImage& image, const Op& op, std::size_t index) const {
   // Text cells are opaque, and so are fills: what later operations cover
@@ -191,14 +192,14 @@ void DrawList::writeCells(QImage& image, const Op& op, const BYTE* bytes, int fi
         atlasBits + static_cast<std::size_t>(row - op.y) * atlasStride);
     auto* line = reinterpret_cast<QRgb*>(bits + static_cast<std::size_t>(row) * stride);
     for (int cell = firstCell; cell <= lastCell; ++cell) {
-      const int cellLeft = op.x + kCellWidth * cell;
-      const QRgb* glyph = glyphRow + kCellWidth * bytes[cell];
-      if (cellLeft >= op.area.left() && cellLeft + kCellWidth - 1 <= op.area.right()) {
+      const int cellLeft = op.x + kCellWidthPx * cell;
+      const QRgb* glyph = glyphRow + kCellWidthPx * bytes[cell];
+      if (cellLeft >= op.area.left() && cellLeft + kCellWidthPx - 1 <= op.area.right()) {
         // A whole cell: a copy of fixed size, which the compiler inlines.
-        std::memcpy(line + cellLeft, glyph, kCellWidth * sizeof(QRgb));
+        std::memcpy(line + cellLeft, glyph, kCellWidthPx * sizeof(QRgb));
       } else {
         const int from = std::max(cellLeft, op.area.left());
-        const int to = std::min(cellLeft + kCellWidth - 1, op.area.right());
+        const int to = std::min(cellLeft + kCellWidthPx - 1, op.area.right());
         std::memcpy(line + from, glyph + (from - cellLeft),
                     static_cast<std::size_t>(to - from + 1) * sizeof(QRgb));
       }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <tuple>
 
-#include "platform/qt/code_page_437.h"
+#include "platform/desktop/code_page_437.h"
 
 namespace platform::qt {
 namespace {
@@ -37,15 +37,15 @@ QFont displayFont(const LogFont& logFont) {
 }
 
 GlyphAtlas::GlyphAtlas(const LogFont& font, COLORREF color)
-    : image_(kCellWidth * 256, kCellHeight, QImage::Format_RGB32) {
+    : image_(kCellWidthPx * 256, kCellHeightPx, QImage::Format_RGB32) {
   image_.fill(Qt::white);
   QPainter painter(&image_);
   painter.setFont(displayFont(font));
   painter.setPen(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
   for (int byte = 0; byte < 256; ++byte) {
-    const int left = kCellWidth * byte;
-    painter.setClipRect(left, 0, kCellWidth, kCellHeight);
-    const char32_t codePoint = glyphCodePoint(static_cast<std::uint8_t>(byte));
+    const int left = kCellWidthPx * byte;
+    painter.setClipRect(left, 0, kCellWidthPx, kCellHeightPx);
+    const char32_t codePoint = desktop::glyphCodePoint(static_cast<std::uint8_t>(byte));
     painter.drawText(QPointF(left + kGlyphLeft, kBaseline), QString::fromUcs4(&codePoint, 1));
   }
 }

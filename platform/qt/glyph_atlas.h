@@ -6,15 +6,13 @@
 #include <QFont>
 #include <QImage>
 
+#include "platform/desktop/screen_geometry.h"
 #include "platform/framework/window_system.h"
 
 namespace platform::qt {
 
-inline constexpr int kCellWidth = 8;
-inline constexpr int kCellHeight = 18;
-
 // The face the glyphs are drawn in for a font of the framework; every byte's
-// character (code_page_437.h) is one of its own glyphs, none borrowed from a
+// character (desktop/code_page_437.h) is one of its own glyphs, none borrowed from a
 // fallback face that would not fit the cell.
 QFont displayFont(const LogFont& font);
 
@@ -26,9 +24,9 @@ class GlyphAtlas {
   // process (the display uses one font in two colours).
   static const GlyphAtlas& forStyle(const LogFont& font, COLORREF color);
 
-  // RGB32, kCellWidth * 256 by kCellHeight.
+  // RGB32, kCellWidthPx * 256 by kCellHeightPx.
   const QImage& image() const { return image_; }
-  int cellX(BYTE byte) const { return kCellWidth * byte; }
+  int cellX(BYTE byte) const { return kCellWidthPx * byte; }
 
  private:
   QImage image_;

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -28,7 +29,7 @@ int displayFrameMs() {
 QtViewWidget::QtViewWidget(CWnd& wnd, QWidget* parent)
     : QWidget(parent),
       wnd_(&wnd),
-      pacer_(displayFrameMs(), FramePacer::kDefaultStreamingIntervalMs) {
+      pacer_(displayFrameMs(), desktop::FramePacer::kDefaultStreamingIntervalMs) {
   clock_.start();
   setFocusPolicy(Qt::StrongFocus);
   // Every pixel comes from the image: Qt need not clear the background.
@@ -176,13 +177,22 @@ void QtViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void QtViewWidget::keyPressEvent(QKeyEvent* event) {
+  const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+  const ScanCode scan = translateScanCode(event->nativeScanCode(), event->key(), keypad);
+  keyDown(virtualKeyFromQtKey(event->key(), keypad), keyDownFlags(scan, event->isAutoRepeat()));
+}
+
+void QtViewWidget::wheelEvent(QWheelEvent* event) {
+  const desktop::WheelKeys::Presses presses = wheel_.turn(event->angleDelta().y());
+  for (int i = 0; i < presses.count; ++i) keyDown(presses.key.virtualKey, presses.key.flags);
+  event->accept();
+}
+
+void QtViewWidget::keyDown(UINT virtualKey, UINT flags) {
   if (wnd_ == nullptr) return;
   pacer_.userInput();
   if (flushTimer_.isActive()) startFlushTimer();  // what waits shows with the key's answer
-  const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
-  const ScanCode scan = translateScanCode(event->nativeScanCode(), event->key(), keypad);
-  wnd_->DispatchKeyDown(virtualKeyFromQtKey(event->key(), keypad), 1,
-                        keyDownFlags(scan, event->isAutoRepeat()));
+  wnd_->DispatchKeyDown(virtualKey, 1, flags);
 }
 
 // Tab and Backtab are keys of the view, not moves between widgets.

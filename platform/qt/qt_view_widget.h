@@ -21,9 +21,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/desktop/frame_pacer.h"
+#include "platform/desktop/wheel_keys.h"
 #include "platform/framework/window_system.h"
 #include "platform/qt/draw_list.h"
-#include "platform/qt/frame_pacer.h"
 
 class CWnd;
 
@@ -69,6 +70,8 @@ class QtViewWidget final : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // The wheel moves the caret as Up and Down do, one press a notch.
+  void wheelEvent(QWheelEvent* event) override;
   bool focusNextPrevChild(bool next) override;
 
  private:
@@ -80,6 +83,7 @@ class QtViewWidget final : public QWidget {
   // Writes the recorded drawing into the image and schedules what changed.
   void rasterise(const QRegion& shownByThisPaint = QRegion());
   void toggleBlink();
+  void keyDown(UINT virtualKey, UINT flags);
   int blinkTimeMs() const;
   QRect caretRect() const;
 
@@ -93,7 +97,8 @@ class QtViewWidget final : public QWidget {
   QRegion pendingFlush_;
   QTimer flushTimer_;
   QElapsedTimer clock_;
-  FramePacer pacer_;
+  desktop::FramePacer pacer_;
+  desktop::WheelKeys wheel_;
   int flushCount_ = 0;
 
   CaretState caret_;

@@ -6,9 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
-#include <cstdio>
-#include <cstdlib>
 
+#include "platform/desktop/screen_geometry.h"
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cwnd.h"
 #include "platform/qt/image_surface.h"
@@ -21,24 +20,8 @@
 namespace platform::qt {
 namespace {
 
-// A window of the size the framework gives a view that has no frame.
-constexpr int kDefaultViewWidth = 704;
-constexpr int kDefaultViewHeight = 441;
 // Wide enough for a device path and a command on one line each.
 constexpr int kDetailMinimumWidthPx = 440;
-
-// Drawing on a window without a client-area image (a frame, a dialog, or a
-// window already gone) draws nothing.
-class NoSurface final : public DrawSurface {
- public:
-  explicit NoSurface(CRect client) : client_(client) {}
-  CRect clientRect() const override { return client_; }
-  void fillSolidRect(const CRect&, COLORREF) override {}
-  void textOut(int, int, COLORREF, const LogFont&, const BYTE*, int) override {}
-
- private:
-  CRect client_;
-};
 
 bool sizeGiven(const CREATESTRUCT& cs) { return cs.cx != CW_USEDEFAULT && cs.cy != CW_USEDEFAULT; }
 
@@ -58,24 +41,12 @@ QMessageBox::Icon qtIcon(BoxIcon icon) {
   return QMessageBox::NoIcon;
 }
 
-bool loopRunning = false;
-
 }  // namespace
 
 QtWindowSystem::QtWindowSystem()
     : timers_([this](WindowHandle window, UINT_PTR id) { deliverTick(window, id); }) {}
 
 QtWindowSystem::~QtWindowSystem() = default;
-
-QtWindowSystem::Window* QtWindowSystem::find(WindowHandle window) {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
-
-const QtWindowSystem::Window* QtWindowSystem::find(WindowHandle window) const {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
 
 QWidget* QtWindowSystem::widget(WindowHandle window) const {
   const Window* entry = find(window);
@@ -115,8 +86,8 @@ WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHand
         created = viewWidget;
       } else {
         created = new QtViewWidget(wnd, parentWidget);
-        created->resize(sizeGiven(cs) ? cs.cx : kDefaultViewWidth,
-                        sizeGiven(cs) ? cs.cy : kDefaultViewHeight);
+        created->resize(sizeGiven(cs) ? cs.cx : kDefaultViewWidthPx,
+                        sizeGiven(cs) ? cs.cy : kDefaultViewHeightPx);
       }
       break;
     }
@@ -126,9 +97,7 @@ WindowHandle QtWindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowHand
       break;
   }
   if (created == nullptr) return kNoWindow;
-  const WindowHandle handle = nextHandle_++;
-  windows_[handle] = Window{&wnd, kind, created};
-  return handle;
+  return add(Window{{created}, &wnd, kind});
 }
 
 void QtWindowSystem::destroyWindow(WindowHandle window) {
@@ -216,26 +185,16 @@ void QtWindowSystem::caretChanged(const CaretState& caret) {
   if (QtViewWidget* owner = view(caret.owner)) owner->setCaret(caret);
 }
 
-DrawSurface& QtWindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
-  if (QtViewWidget* viewWidget = view(window)) {
-    openSurfaces_.push_back(std::make_unique<ImageSurface>(viewWidget->drawList(), window, kind));
-  } else {
-    openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
-  }
-  return *openSurfaces_.back();
+std::unique_ptr<DrawSurface> QtWindowSystem::viewSurface(WindowHandle window, DrawKind kind) {
+  QtViewWidget* viewWidget = view(window);
+  if (viewWidget == nullptr) return nullptr;
+  return std::make_unique<ImageSurface>(viewWidget->drawList(), window, kind);
 }
 
-void QtWindowSystem::endDraw(DrawSurface& surface) {
-  for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
-    if (it->get() != &surface) continue;
-    if (const auto* drawn = dynamic_cast<const ImageSurface*>(&surface)) {
-      if (QtViewWidget* viewWidget = view(drawn->window())) {
-        viewWidget->drawn(drawn->touched(), drawn->kind());
-      }
-    }
-    openSurfaces_.erase(it);
-    return;
-  }
+void QtWindowSystem::drawEnded(DrawSurface& surface) {
+  const auto* drawn = dynamic_cast<const ImageSurface*>(&surface);
+  QtViewWidget* viewWidget = drawn != nullptr ? view(drawn->window()) : nullptr;
+  if (viewWidget != nullptr) viewWidget->drawn(drawn->touched(), drawn->kind());
 }
 
 int QtWindowSystem::messageBox(const MessageBoxRequest& request) {
@@ -297,32 +256,9 @@ bool QtWindowSystem::runFileDialog(FileDialogRequest& request) {
   return runQtFileDialog(request, owner);
 }
 
-int QtWindowSystem::runMessageLoop() {
-  if (pendingQuit_) {
-    const int code = *pendingQuit_;
-    pendingQuit_.reset();
-    return code;
-  }
-  loopRunning = true;
-  const int code = QApplication::exec();
-  loopRunning = false;
-  return code;
-}
+int QtWindowSystem::runNativeLoop() { return QApplication::exec(); }
 
-void QtWindowSystem::quitMessageLoop(int exitCode) {
-  if (loopRunning) {
-    QCoreApplication::exit(exitCode);
-  } else {
-    pendingQuit_ = exitCode;  // asked before the loop runs: it ends at once
-  }
-}
-
-void QtWindowSystem::exitProcess(int status) {
-  // Ends at once, also from inside nested loops; only the C streams are
-  // flushed, as the standard exit's callers expect of their output.
-  std::fflush(nullptr);
-  std::_Exit(status);
-}
+void QtWindowSystem::quitNativeLoop(int exitCode) { QCoreApplication::exit(exitCode); }
 
 namespace {
 QApplication* application = nullptr;

@@ -5,24 +5,25 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <map>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/framework/window_system.h"
+#include "platform/desktop/desktop_window_system.h"
 #include "platform/qt/qt_timer_table.h"
 
 class QApplication;
 
 namespace platform::qt {
 
-class ImageSurface;
 class QtFrameWindow;
 class QtViewWidget;
 
-class QtWindowSystem final : public WindowSystem {
+// What the window table keeps of each window.
+struct QtWindowPart {
+  QPointer<QWidget> widget;
+};
+
+class QtWindowSystem final : public desktop::DesktopWindowSystem<QtWindowPart> {
  public:
   QtWindowSystem();
   ~QtWindowSystem() override;
@@ -42,15 +43,10 @@ class QtWindowSystem final : public WindowSystem {
   bool setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) override;
   bool killTimer(WindowHandle window, UINT_PTR id) override;
   void caretChanged(const CaretState& caret) override;
-  DrawSurface& beginDraw(WindowHandle window, DrawKind kind) override;
-  void endDraw(DrawSurface& surface) override;
   int messageBox(const MessageBoxRequest& request) override;
   int runModalDialog(CDialog& dialog) override;
   void endModalDialog(CDialog& dialog, int result) override;
   bool runFileDialog(FileDialogRequest& request) override;
-  int runMessageLoop() override;
-  void quitMessageLoop(int exitCode) override;
-  [[noreturn]] void exitProcess(int status) override;
 
   // The widget of a window, or nullptr.
   QWidget* widget(WindowHandle window) const;
@@ -59,22 +55,14 @@ class QtWindowSystem final : public WindowSystem {
   const QtTimerTable& timers() const { return timers_; }
 
  private:
-  struct Window {
-    CWnd* wnd = nullptr;
-    WindowKind kind = WindowKind::View;
-    QPointer<QWidget> widget;
-  };
-
-  Window* find(WindowHandle window);
-  const Window* find(WindowHandle window) const;
+  std::unique_ptr<DrawSurface> viewSurface(WindowHandle window, DrawKind kind) override;
+  void drawEnded(DrawSurface& surface) override;
+  int runNativeLoop() override;
+  void quitNativeLoop(int exitCode) override;
   void deliverTick(WindowHandle window, UINT_PTR id);
 
-  std::map<WindowHandle, Window> windows_;
-  WindowHandle nextHandle_ = 1;
   QtTimerTable timers_;
   WindowHandle caretOwner_ = kNoWindow;
-  std::vector<std::unique_ptr<DrawSurface>> openSurfaces_;
-  std::optional<int> pendingQuit_;
 };
 
 // Creates the application (once per process) and the window system, and

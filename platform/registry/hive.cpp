@@ -9,7 +9,12 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
+// The registry editor's export since Windows 2000: text values in the hex
+// forms are UTF-16LE; the file itself is UTF-16LE with a byte-order mark by
+// default, or UTF-8.
+constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::size_t kHexBytesPerLine = 25;
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -41,14 +46,23 @@ std::optional<std::uint32_t> parseHexNumber(std::string_view s, std::size_t maxD
   return value;
 }
 
+struct LogicalLine {
+  std::size_t number;  // of the first line it was joined from, from 1
+  std::string text;
+};
+
 // Splits the text into lines, joining a line that ends in a backslash with
 // the next one (the continuation of a long hex list).
-std::vector<std::string> logicalLines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<LogicalLine> logicalLines(std::string_view text) {
+  std::vector<LogicalLine> lines;
   std::string pending;
   bool continuing = false;
   std::size_t pos = 0;
+  std::size_t number = 0;
+  std::size_t firstNumber = 1;
   while (pos <= text.size()) {
+    ++number;
+    if (!continuing) firstNumber = number;
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(pos, end - pos);
@@ -63,13 +77,69 @@ std::vector<std::string> logicalLines(std::string_view text) {
     if (continuing) {
       pending.pop_back();
     } else {
-      lines.push_back(std::move(pending));
+      lines.push_back({firstNumber, std::move(pending)});
       pending.clear();
     }
     pos = end + 1;
   }
-  if (continuing) lines.push_back(std::move(pending));
+  if (continuing) lines.push_back({firstNumber, std::move(pending)});
   return lines;
+}
+
+void appendUtf8(std::string& out, std::uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (codePoint >> 18));
+    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
+// UTF-16LE bytes as UTF-8; nothing when the length is odd or a surrogate
+// stands alone. A code unit of 0 stays one byte 0, so a text's terminator
+// and filler keep their places.
+std::optional<std::string> utf8OfUtf16Le(std::string_view bytes) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  const auto unitAt = [&bytes](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + 1])) << 8);
+  };
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const std::uint32_t unit = unitAt(i);
+    if (unit >= 0xDC00 && unit <= 0xDFFF) return std::nullopt;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      if (i + 4 > bytes.size()) return std::nullopt;
+      const std::uint32_t low = unitAt(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+      i += 2;
+      continue;
+    }
+    appendUtf8(out, unit);
+  }
+  return out;
+}
+
+bool isTextType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+// The start of a line for a message, cut where it gets long.
+std::string shown(std::string_view line) {
+  constexpr std::size_t kShownChars = 60;
+  if (line.size() <= kShownChars) return std::string(line);
+  return std::string(line.substr(0, kShownChars)) + "...";
 }
 
 // Reads a quoted string starting at s[pos] == '"'; only \\ and \" are escapes.
@@ -112,7 +182,7 @@ std::optional<std::vector<std::uint8_t>> parseHexList(std::string_view s) {
   }
 }
 
-std::optional<HiveValue> parseValueLine(std::string_view line) {
+std::optional<HiveValue> parseValueLine(std::string_view line, bool utf16Texts) {
   HiveValue value;
   std::size_t pos = 0;
   if (line[0] == '@') {
@@ -161,6 +231,14 @@ std::optional<HiveValue> parseValueLine(std::string_view line) {
   }
   auto bytes = parseHexList(list);
   if (!bytes) return std::nullopt;
+  if (utf16Texts && isTextType(value.type)) {
+    // Kept as the narrow text the settings use, byte for byte where the
+    // text is ASCII: the stored length, terminator and filler stay.
+    auto text = utf8OfUtf16Le(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (!text) return std::nullopt;
+    bytes->assign(text->begin(), text->end());
+  }
   value.data = std::move(*bytes);
   return value;
 }
@@ -276,21 +354,42 @@ HiveKey& Hive::ensureKey(std::string_view path) {
   return keys.back();
 }
 
-std::optional<Hive> parseHive(std::string_view text) {
-  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+std::optional<Hive> parseHive(std::string_view text, std::string* failure) {
+  const auto fail = [failure](std::string why) -> std::optional<Hive> {
+    if (failure != nullptr) *failure = std::move(why);
+    return std::nullopt;
+  };
+  std::string decoded;
+  if (text.starts_with(kUtf16LeBom)) {
+    auto utf8 = utf8OfUtf16Le(text.substr(kUtf16LeBom.size()));
+    if (!utf8) return fail("it starts as UTF-16 text but is not valid UTF-16");
+    decoded = std::move(*utf8);
+    text = decoded;
+  } else if (text.starts_with(kUtf8Bom)) {
+    text.remove_prefix(kUtf8Bom.size());
+  }
   Hive hive;
   bool headerSeen = false;
+  bool utf16Texts = false;
   std::size_t currentKey = 0;
   bool inKey = false;
-  for (const std::string& line : logicalLines(text)) {
+  for (const LogicalLine& logical : logicalLines(text)) {
+    const std::string& line = logical.text;
     if (line.empty() || line.front() == ';') continue;
+    const auto refuse = [&]() {
+      return fail("line " + std::to_string(logical.number) + " is not understood: " + shown(line));
+    };
     if (!headerSeen) {
-      if (line != kHeader) return std::nullopt;
+      if (line != kHeader && line != kVersion5Header) {
+        return fail("it does not start with \"" + std::string(kVersion5Header) + "\" or \"" +
+                    std::string(kHeader) + "\"");
+      }
+      utf16Texts = line == kVersion5Header;
       headerSeen = true;
       continue;
     }
     if (line.front() == '[') {
-      if (line.size() < 3 || line.back() != ']' || line[1] == '-') return std::nullopt;
+      if (line.size() < 3 || line.back() != ']' || line[1] == '-') return refuse();
       const std::string_view path = std::string_view(line).substr(1, line.size() - 2);
       hive.ensureKey(path);
       for (std::size_t i = 0; i < hive.keys.size(); ++i) {
@@ -299,12 +398,12 @@ std::optional<Hive> parseHive(std::string_view text) {
       inKey = true;
       continue;
     }
-    if (!inKey) return std::nullopt;
-    auto value = parseValueLine(line);
-    if (!value) return std::nullopt;
+    if (!inKey) return refuse();
+    auto value = parseValueLine(line, utf16Texts);
+    if (!value) return refuse();
     hive.keys[currentKey].setValue(value->name, value->type, std::move(value->data));
   }
-  if (!headerSeen) return std::nullopt;
+  if (!headerSeen) return fail("it is empty");
   return hive;
 }
 

@@ -1,5 +1,6 @@
 // A set of registry keys in memory, and its text form: the REGEDIT4 file a
-// person can read and a Windows machine can import. Every value keeps its
+// person can read and a Windows machine can import (the registry editor's
+// own export format is read too). Every value keeps its
 // exact bytes; a text value that is not exactly its characters plus one
 // terminator is written in the hex(1): form.
 #pragma once
@@ -41,9 +42,12 @@ struct Hive {
   HiveKey& ensureKey(std::string_view path);
 };
 
-// Reads a REGEDIT4 file. Returns nothing when any line cannot be understood,
-// so that a damaged file is never mistaken for a smaller set of settings.
-std::optional<Hive> parseHive(std::string_view text);
+// Reads a REGEDIT4 file, or a "Windows Registry Editor Version 5.00" one in
+// UTF-16LE with its byte-order mark or in UTF-8 (its text values in the hex
+// forms come back as narrow text, as REGEDIT4 holds them). Returns nothing
+// when any line cannot be understood, so that a damaged file is never
+// mistaken for a smaller set of settings; failure then tells why.
+std::optional<Hive> parseHive(std::string_view text, std::string* failure = nullptr);
 
 // Writes the REGEDIT4 form (CRLF line ends); parseHive gives the hive back.
 std::string formatHive(const Hive& hive);

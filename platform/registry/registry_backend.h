@@ -23,8 +23,10 @@ enum class RegistryStatus {
 
 // Value types as the registry numbers them.
 inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
 inline constexpr std::uint32_t kRegBinary = 3;
 inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
 
 class RegistryBackend {
  public:
@@ -58,6 +60,12 @@ class RegistryBackend {
   // Why changes are refused (AccessDenied), in words a user can act on, where
   // the backend knows better than "the key needs administrator rights".
   virtual std::string refusedChangeReason() const { return {}; }
+
+  // Why the store as found cannot be used, naming it and the fault ("The
+  // settings file /x/registry.reg is a folder, not a file."), the first time
+  // it is asked after the fault appears; empty otherwise. Such a store reads
+  // as holding no key and refuses every change, so it is never replaced.
+  virtual std::string takeStoreFault() { return {}; }
 };
 
 // The backend in use; installed at start-up or by a test fixture.

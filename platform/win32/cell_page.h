@@ -1,6 +1,6 @@
 // A page of the view as a grid of character cells: what the view's drawing
 // of one dump leaves on the screen (a fill of the whole client area, then
-// runs of text in one font, one byte per 8 x 18 cell, none overlapping).
+// runs of text in one font, one byte per cell, none overlapping).
 // Two pages are compared cell by cell, so that only the cells that changed
 // are written to the screen.
 #pragma once
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/screen_geometry.h"
 #include "platform/framework/window_system.h"
 
 namespace platform::win32 {
@@ -32,9 +33,6 @@ struct Cell {
 
 class CellPage {
  public:
-  static constexpr int kCellWidthPx = 8;
-  static constexpr int kCellHeightPx = 18;
-
   // The page the operations draw on a client area of that size, or nothing
   // when they are not a page.
   static std::optional<CellPage> of(const std::vector<DrawOperation>& operations, CRect client);

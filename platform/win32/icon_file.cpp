@@ -1,5 +1,9 @@
 #include "platform/win32/icon_file.h"
 
+#include <windows.h>
+
+#include <algorithm>
+
 namespace platform::win32 {
 namespace {
 
@@ -62,6 +66,40 @@ std::vector<std::uint8_t> iconFileBytes(const std::vector<NativeIcon>& images) {
   }
   for (const auto& body : bodies) bytes.insert(bytes.end(), body.begin(), body.end());
   return bytes;
+}
+
+std::uintptr_t makeNativeIcon(const NativeIcon& image) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.argb.size() != static_cast<std::size_t>(image.width * image.height)) {
+    return 0;
+  }
+  BITMAPV5HEADER header{};
+  header.bV5Size = sizeof(header);
+  header.bV5Width = image.width;
+  header.bV5Height = -image.height;  // top row first
+  header.bV5Planes = 1;
+  header.bV5BitCount = 32;
+  header.bV5Compression = BI_BITFIELDS;
+  header.bV5RedMask = 0x00FF0000;
+  header.bV5GreenMask = 0x0000FF00;
+  header.bV5BlueMask = 0x000000FF;
+  header.bV5AlphaMask = 0xFF000000;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP colour = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                    &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (colour == nullptr || bits == nullptr) return 0;
+  std::copy(image.argb.begin(), image.argb.end(), static_cast<std::uint32_t*>(bits));
+  HBITMAP mask = CreateBitmap(image.width, image.height, 1, 1, nullptr);
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmColor = colour;
+  info.hbmMask = mask;
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(colour);
+  DeleteObject(mask);
+  return reinterpret_cast<std::uintptr_t>(icon);
 }
 
 }  // namespace platform::win32

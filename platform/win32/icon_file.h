@@ -1,5 +1,6 @@
-// The Windows icon file format (.ico): the images of one icon, each kept as
-// a 32-bit image with alpha and its transparency mask.
+// An icon's images as Windows takes them: the icon file format (.ico), each
+// image kept as a 32-bit image with alpha and its transparency mask, and the
+// icon handle a window or a dialog shows.
 #pragma once
 
 #include <cstdint>
@@ -10,5 +11,8 @@
 namespace platform::win32 {
 
 std::vector<std::uint8_t> iconFileBytes(const std::vector<NativeIcon>& images);
+
+// An icon handle made from an image (an HICON as a number; 0 on failure).
+std::uintptr_t makeNativeIcon(const NativeIcon& image);
 
 }  // namespace platform::win32

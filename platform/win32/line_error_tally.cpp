@@ -17,7 +17,12 @@ void LineErrorTally::add(std::uint32_t errorFlags) {
 }
 
 LineErrorCounts LineErrorTally::counts() const {
-  return {parity_, framing_, overrun_, bufferOverrun_, breaks_};
+  return {.parity = parity_,
+          .framing = framing_,
+          .overrun = overrun_,
+          .bufferOverrun = bufferOverrun_,
+          .breaks = breaks_,
+          .atLeast = true};
 }
 
 }  // namespace platform::win32

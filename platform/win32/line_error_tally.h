@@ -1,6 +1,6 @@
 // Line errors the driver reported, counted since a port was opened.
 // ClearCommError tells which errors happened since the last query, not how
-// often, so each reported kind adds one.
+// often, so each reported kind adds one and every count is a lower bound.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,8 @@ class LineErrorTally {
  public:
   // errorFlags as ClearCommError gives them (CE_RXPARITY, CE_FRAME, ...).
   void add(std::uint32_t errorFlags);
-  // Every count is known: no flag since the open is a known zero.
+  // Every count is known and marked as a lower bound; no flag since the
+  // open is a known zero.
   LineErrorCounts counts() const;
 
  private:

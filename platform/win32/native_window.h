@@ -78,6 +78,8 @@ class NativeEvents {
   virtual ~NativeEvents() = default;
   virtual void timer(NativeWindow window, std::uintptr_t id) = 0;
   virtual void keyDown(NativeWindow window, unsigned key, unsigned repeat, unsigned flags) = 0;
+  // The mouse wheel turned by delta (120 a notch, positive away from the user).
+  virtual void wheel(NativeWindow window, int delta) = 0;
   virtual void paint(NativeWindow window) = 0;
   // A menu item or an accelerator of a frame.
   virtual void command(NativeWindow frame, unsigned id) = 0;

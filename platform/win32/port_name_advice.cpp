@@ -8,4 +8,9 @@ std::string longPortNameAdvice() {
          "Advanced, COM Port Number gives it a shorter one.";
 }
 
+std::string remoteLineNameAdvice() {
+  return "A line on another machine is named through a file in %APPDATA%\\Korvane\\ports that "
+         "holds its address (such as rfc2217://HOST:PORT): enter the file's name.";
+}
+
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -30,13 +31,35 @@ int openForReading(const std::string& path) {
   return _open(path.c_str(), _O_RDONLY | kNotInherited);
 }
 
+// Others may read the file while it is written, never write it: a second
+// writer's open fails with a sharing violation (EACCES).
 int createNew(const std::string& path) {
-  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kNotInherited, _S_IREAD | _S_IWRITE);
+  return _sopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kNotInherited, _SH_DENYWR,
+                _S_IREAD | _S_IWRITE);
 }
 
 int openToAppend(const std::string& path) {
-  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | kNotInherited,
-               _S_IREAD | _S_IWRITE);
+  return _sopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | kNotInherited, _SH_DENYWR,
+                _S_IREAD | _S_IWRITE);
+}
+
+// The open denied write sharing already.
+bool lockForWriting(int /*fd*/) { return true; }
+
+// A C stream shares writing; Save File is refused by the recorder's own
+// open, which denied write sharing.
+bool lockForWriting(std::FILE* /*file*/) { return true; }
+
+std::string otherWriterOf(const std::string& path) {
+  // An open for writing that denies nothing fails only while a writer that
+  // denied write sharing (a recorder) holds the file. Windows does not say
+  // who without asking the restart manager.
+  const int fd = _sopen(path.c_str(), _O_WRONLY | _O_APPEND | kNotInherited, _SH_DENYNO);
+  if (fd >= 0) {
+    _close(fd);
+    return {};
+  }
+  return errno == EACCES ? std::string("another program") : std::string();
 }
 
 bool closeFile(int fd) { return _close(fd) == 0; }

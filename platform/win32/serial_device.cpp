@@ -7,6 +7,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/comm/line_rate.h"
 #include "platform/win32/comm_settings.h"
@@ -103,10 +106,10 @@ bool SerialDevices::setQueues(CommHandle handle, std::uint32_t inputBytes,
                               std::uint32_t outputBytes) {
   Device* device = find(handle);
   if (device == nullptr) return false;
-  device->inputQueue = inputQueueFor(inputBytes);
+  device->inputQueue = inputBytes;
   device->outputQueue = outputBytes;
   return valid(device->handle) &&
-         SetupComm(win32Handle(device->handle), *device->inputQueue, outputBytes) != FALSE;
+         SetupComm(win32Handle(device->handle), inputBytes, outputBytes) != FALSE;
 }
 
 bool SerialDevices::purge(CommHandle handle) {
@@ -175,27 +178,84 @@ long long SerialDevices::pollStatus(Device& device) {
   return status.cbInQue;
 }
 
+// A reopen handed to its worker: what it needs, and what it hands back under
+// the mutex. A port closed while its reopen still blocks gives the job up;
+// the worker then releases whatever it opened itself.
+struct SerialDevices::Reopening {
+  std::string path;
+  std::optional<std::uint32_t> inputQueue, outputQueue;
+  bool readsReturnAtOnce = false;
+  std::optional<LineState> lineState;
+  std::function<void()> beforeReopen;
+
+  std::mutex mutex;
+  bool finished = false;
+  bool abandoned = false;
+  void* handle = nullptr;  // the configured device; null when it did not open
+  std::unique_ptr<SavedCommSettings> found;
+};
+
+void SerialDevices::reopenOnWorker(const std::shared_ptr<Reopening>& job) {
+  if (job->beforeReopen) job->beforeReopen();
+  HANDLE handle = openDevice(job->path);
+  auto found = std::make_unique<SavedCommSettings>();
+  if (handle != INVALID_HANDLE_VALUE) {
+    found->save(handle);
+    if (job->inputQueue && job->outputQueue) {
+      SetupComm(handle, *job->inputQueue, *job->outputQueue);
+    }
+    const bool configured = (!job->readsReturnAtOnce || makeReadsReturnAtOnce(handle)) &&
+                            (!job->lineState || applyLineState(handle, *job->lineState));
+    if (!configured) {
+      release(handle, found.get());
+      handle = INVALID_HANDLE_VALUE;
+    }
+  }
+  const std::lock_guard lock(job->mutex);
+  if (job->abandoned) {
+    if (handle != INVALID_HANDLE_VALUE) release(handle, found.get());
+    return;
+  }
+  if (handle != INVALID_HANDLE_VALUE) {
+    job->handle = handle;
+    job->found = std::move(found);
+  }
+  job->finished = true;
+}
+
 void SerialDevices::tryReopen(Device& device) {
+  if (device.reopening) {
+    {
+      const std::lock_guard lock(device.reopening->mutex);
+      if (!device.reopening->finished) return;
+      if (device.reopening->handle != nullptr) {
+        device.handle = device.reopening->handle;
+        device.found = std::move(device.reopening->found);
+        device.present = true;
+      }
+    }
+    device.reopening.reset();
+    // The next try is counted from the end of this one: a device whose open
+    // blocks is not asked again at once.
+    device.lastReopen = Clock::now();
+    return;
+  }
   const Clock::time_point now = Clock::now();
   if (now - device.lastReopen < kReopenInterval) return;
   device.lastReopen = now;
-  if (options_.beforeReopen) options_.beforeReopen();
-  const HANDLE handle = openDevice(device.path);
-  if (handle == INVALID_HANDLE_VALUE) return;
-  auto found = std::make_unique<SavedCommSettings>();
-  found->save(handle);
-  if (device.inputQueue && device.outputQueue) {
-    SetupComm(handle, *device.inputQueue, *device.outputQueue);
+  auto job = std::make_shared<Reopening>();
+  job->path = device.path;
+  job->inputQueue = device.inputQueue;
+  job->outputQueue = device.outputQueue;
+  job->readsReturnAtOnce = device.readsReturnAtOnce;
+  job->lineState = device.lineState;
+  job->beforeReopen = options_.beforeReopen;
+  try {
+    std::thread(reopenOnWorker, job).detach();
+  } catch (const std::system_error&) {
+    return;  // no thread to be had now: tried again at the next interval
   }
-  const bool configured = (!device.readsReturnAtOnce || makeReadsReturnAtOnce(handle)) &&
-                          (!device.lineState || applyLineState(handle, *device.lineState));
-  if (!configured) {
-    release(handle, found.get());
-    return;
-  }
-  device.handle = handle;
-  device.found = std::move(found);
-  device.present = true;
+  device.reopening = std::move(job);
 }
 
 int SerialDevices::read(CommHandle handle, std::uint8_t* buffer, int maxBytes) {
@@ -225,6 +285,13 @@ bool SerialDevices::close(CommHandle handle) {
   // is never closed twice.
   Device& device = found->second;
   if (valid(device.handle)) release(win32Handle(device.handle), device.found.get());
+  if (device.reopening) {
+    const std::lock_guard lock(device.reopening->mutex);
+    device.reopening->abandoned = true;
+    if (device.reopening->handle != nullptr) {
+      release(win32Handle(device.reopening->handle), device.reopening->found.get());
+    }
+  }
   devices_.erase(found);
   return true;
 }
@@ -242,10 +309,6 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
   if (device == nullptr) return {};
   if (device->present) pollStatus(*device);
   return device->errors.counts();
-}
-
-std::uint32_t SerialDevices::inputQueueFor(std::uint32_t asked) const {
-  return std::max(asked, options_.minimumInputQueue);
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

@@ -2,8 +2,10 @@
 // wait: each asks the driver how much it has queued and reads only that, so
 // the device is opened for plain (not overlapped) I/O. A device that goes
 // away keeps its handle; later reads try to open it again, at most every
-// half second, with the settings it had. Closing a port puts back the DCB
-// and timeouts it had when it was opened.
+// half second, with the settings it had. The reopen runs on a worker thread
+// of its own, since an open can block for seconds (a Bluetooth port, a
+// wedged USB adapter): a read only starts it and later takes the result. Closing a port puts back
+// the DCB and timeouts it had when it was opened.
 #pragma once
 
 #include <chrono>
@@ -21,10 +23,6 @@ class SavedCommSettings;
 
 // Choices of the program that runs the ports, beyond what the comm seam asks.
 struct SerialDeviceOptions {
-  // The driver's input queue is made at least this large whatever setQueues
-  // asks: the recorder writes to disk and may fall behind for longer than
-  // the window's queue holds.
-  std::uint32_t minimumInputQueue = 0;
   // Runs just before each reopen of a device that went away (tests and
   // benchmarks stand in for an open that blocks, as a Bluetooth port's can).
   std::function<void()> beforeReopen;
@@ -52,6 +50,7 @@ class SerialDevices final : public CommBackend {
 
  private:
   using Clock = std::chrono::steady_clock;
+  struct Reopening;
   struct Device {
     void* handle = nullptr;  // the Win32 HANDLE
     std::string path;
@@ -64,6 +63,7 @@ class SerialDevices final : public CommBackend {
     LineErrorTally errors;
     // The settings found at open, put back at close.
     std::unique_ptr<SavedCommSettings> found;
+    std::shared_ptr<Reopening> reopening;  // while a reopen runs on its worker
   };
 
   Device* find(CommHandle handle);
@@ -72,9 +72,9 @@ class SerialDevices final : public CommBackend {
   // Returns the bytes queued, or -1 when the device went away.
   long long pollStatus(Device& device);
   void markGone(Device& device);
+  // Takes the result of a finished reopen, or starts one when it is time.
   void tryReopen(Device& device);
-
-  std::uint32_t inputQueueFor(std::uint32_t asked) const;
+  static void reopenOnWorker(const std::shared_ptr<Reopening>& job);
 
   SerialDeviceOptions options_;
   std::map<CommHandle, Device> devices_;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/desktop/file_filter.h"
+
 namespace platform::win32 {
 
 int nativeMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
@@ -20,22 +22,10 @@ std::string messageBoxText(const std::string& text, const std::string& detail) {
   return detail.empty() ? text : text + "\n\n" + detail;
 }
 
-std::string win32FileFilter(const std::string& frameworkFilter) {
-  std::vector<std::string> fields;
-  std::string::size_type start = 0;
-  for (;;) {
-    const auto end = frameworkFilter.find('|', start);
-    fields.push_back(frameworkFilter.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
+std::string win32FileFilter(const std::string& frameworkFilter, const std::string& initialName) {
   std::string result;
-  for (std::size_t i = 0; i + 1 < fields.size(); i += 2) {
-    if (fields[i].empty() || fields[i + 1].empty()) break;
-    result += fields[i];
-    result += '\0';
-    result += fields[i + 1];
-    result += '\0';
+  for (const auto& entry : desktop::dialogFilterEntries(frameworkFilter, initialName)) {
+    result += entry.description + '\0' + entry.patterns + '\0';
   }
   if (result.empty()) return {};
   result += '\0';
@@ -45,7 +35,8 @@ std::string win32FileFilter(const std::string& frameworkFilter) {
 bool runNativeFileDialog(NativeFileRequest& request) {
   std::vector<char> file(4 * MAX_PATH, '\0');
   request.initialFileName.copy(file.data(), file.size() - 1);
-  const std::string filter = win32FileFilter(request.filter);
+  // The first entry is selected: the initial name's own, when it has one.
+  const std::string filter = win32FileFilter(request.filter, request.initialFileName);
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = reinterpret_cast<HWND>(request.owner);

@@ -30,9 +30,9 @@ struct NativeFileRequest {
 // becomes the current directory and chosenPath holds the full path.
 bool runNativeFileDialog(NativeFileRequest& request);
 
-// "desc|pattern|desc|pattern||" as OPENFILENAME wants it: each field ended
-// by a NUL and the list by a second NUL. Pairs after an empty description
-// are not part of the filter.
-std::string win32FileFilter(const std::string& frameworkFilter);
+// The entries of the framework's "desc|pattern|desc|pattern||", after the
+// initial name's own entry when it holds a wildcard, as OPENFILENAME wants
+// them: each field ended by a NUL and the list by a second NUL.
+std::string win32FileFilter(const std::string& frameworkFilter, const std::string& initialName);
 
 }  // namespace platform::win32

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/win32/win32_window.h"
+#include "platform/win32/icon_file.h"
 
 namespace platform::win32 {
 namespace {
@@ -69,7 +69,7 @@ struct RunningDialog {
 };
 
 // Changes made by the program are not the user's: no report back.
-int applying = 0;
+int programChanges = 0;
 
 RunningDialog* runningOf(HWND dialog) {
   return reinterpret_cast<RunningDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -129,7 +129,7 @@ void command(WPARAM wParam, LPARAM lParam, RunningDialog& running) {
     if (id == IDCANCEL) events.cancel();
     return;
   }
-  if (applying > 0) return;
+  if (programChanges > 0) return;
   auto found = running.controlOf.find(control);
   if (found == running.controlOf.end()) return;
   switch (found->second->kind) {
@@ -251,7 +251,7 @@ void applyNativeControlState(NativeWindow dialogWindow, int id, NativeControlKin
   HWND dialog = reinterpret_cast<HWND>(dialogWindow);
   HWND control = GetDlgItem(dialog, id);
   if (control == nullptr) return;
-  ++applying;
+  ++programChanges;
   EnableWindow(control, state.enabled ? TRUE : FALSE);
   char shown[256] = {};
   GetWindowTextA(control, shown, sizeof shown);
@@ -285,16 +285,16 @@ void applyNativeControlState(NativeWindow dialogWindow, int id, NativeControlKin
       if (textDiffers) SetWindowTextA(control, state.text.c_str());
       break;
   }
-  --applying;
+  --programChanges;
 }
 
 void focusNativeControl(NativeWindow dialogWindow, int id) {
   HWND dialog = reinterpret_cast<HWND>(dialogWindow);
   HWND control = GetDlgItem(dialog, id);
   if (control == nullptr || GetFocus() == control) return;
-  ++applying;
+  ++programChanges;
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-  --applying;
+  --programChanges;
 }
 
 }  // namespace platform::win32

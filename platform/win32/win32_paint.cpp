@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/qt/code_page_437.h"
+#include "platform/desktop/code_page_437.h"
 
 namespace platform::win32 {
 namespace {
@@ -22,15 +22,15 @@ struct DrawContext {
 
 // Fonts live for the whole run: the view asks for the same one again and again.
 HFONT fontFor(const NativeFont& font) {
-  static std::vector<std::pair<NativeFont, HFONT>> made;
-  for (const auto& [description, handle] : made) {
+  static std::vector<std::pair<NativeFont, HFONT>> fontsMade;
+  for (const auto& [description, handle] : fontsMade) {
     if (description == font) return handle;
   }
   HFONT handle =
       CreateFontA(font.height, font.width, font.escapement, font.orientation, font.weight,
                   font.italic, font.underline, font.strikeOut, font.charSet, font.outPrecision,
                   font.clipPrecision, font.quality, font.pitchAndFamily, font.faceName.c_str());
-  if (handle != nullptr) made.emplace_back(font, handle);
+  if (handle != nullptr) fontsMade.emplace_back(font, handle);
   return handle;
 }
 
@@ -90,8 +90,7 @@ void nativeTextOut(NativeDrawContext handle, int x, int y, std::uint32_t colour,
   std::vector<wchar_t> glyphs(static_cast<std::size_t>(count));
   std::vector<INT> advances(static_cast<std::size_t>(count), kCellWidthPx);
   for (int i = 0; i < count; ++i) {
-    glyphs[static_cast<std::size_t>(i)] =
-        static_cast<wchar_t>(platform::qt::glyphCodePoint(bytes[i]));
+    glyphs[static_cast<std::size_t>(i)] = static_cast<wchar_t>(desktop::glyphCodePoint(bytes[i]));
   }
   // A glyph wider than its cell (a fallback face's box-drawing or accented
   // letters) is cut at the run's cells, so it never marks a neighbour's.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/desktop/screen_geometry.h"
 #include "platform/win32/native_window.h"
 
 namespace platform::win32 {
@@ -21,9 +22,5 @@ void endNativeDraw(NativeDrawContext context);
 void nativeFillRect(NativeDrawContext context, const NativeRect& rect, std::uint32_t colour);
 void nativeTextOut(NativeDrawContext context, int x, int y, std::uint32_t colour,
                    const NativeFont& font, const std::uint8_t* bytes, int count);
-
-// One character cell, the same as the Linux program's.
-inline constexpr int kCellWidthPx = 8;
-inline constexpr int kCellHeightPx = 18;
 
 }  // namespace platform::win32

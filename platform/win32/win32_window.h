@@ -1,6 +1,8 @@
-// The raw Win32 windows of the monitor: the frame with its menu bar,
-// accelerators, icon and dropped files, the view with its timers, keys and
-// caret, and the thread's message loop. Plain types only (native_window.h).
+// The raw Win32 windows of the monitor, for the framework bridge: plain
+// types only (native_window.h). Any window's functions are in
+// win32_window.cpp, the frame's (menu bar, accelerators, icon, dropped files,
+// the message loop) in win32_frame_window.cpp, the view's (keys, paints, the
+// caret) in win32_view_widget.cpp and the timers in win32_timer_table.cpp.
 #pragma once
 
 #include <cstdint>
@@ -51,8 +53,5 @@ void applyNativeCaret(const NativeCaret& caret);
 // The message loop with the frames' accelerators; returns the exit code.
 int runNativeMessageLoop();
 void quitNativeMessageLoop(int exitCode);
-
-// An icon handle made from an image (an HICON as a number; 0 on failure).
-std::uintptr_t makeNativeIcon(const NativeIcon& image);
 
 }  // namespace platform::win32

@@ -1,9 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/framework/cdialog.h"
 #include "platform/framework/cmenu.h"
@@ -52,22 +50,11 @@ class RecordedSurface final : public DrawSurface {
 
 namespace {
 
-// A window of the size the framework gives a view that has no frame.
-constexpr int kDefaultViewWidth = 704;
-constexpr int kDefaultViewHeight = 441;
-
-// Drawing on a window that has no client-area drawing of its own (a frame,
-// a dialog, a window already gone) draws nothing.
-class NoSurface final : public DrawSurface {
- public:
-  explicit NoSurface(CRect client) : client_(client) {}
-  CRect clientRect() const override { return client_; }
-  void fillSolidRect(const CRect&, COLORREF) override {}
-  void textOut(int, int, COLORREF, const LogFont&, const BYTE*, int) override {}
-
- private:
-  CRect client_;
-};
+std::int64_t nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 NativeFont nativeFont(const LogFont& font) {
   return {font.height,         font.width,        font.escapement,    font.orientation,
@@ -95,11 +82,10 @@ void writeChanges(NativeDrawContext context, const CellPage& page, const CellPag
   const NativeFont font = nativeFont(page.font());
   std::vector<std::uint8_t> run;
   for (const CellPage::Span& span : page.changesSince(shown)) {
-    const int y = span.row * CellPage::kCellHeightPx;
-    nativeFillRect(context,
-                   {span.first * CellPage::kCellWidthPx, y,
-                    (span.last + 1) * CellPage::kCellWidthPx, y + CellPage::kCellHeightPx},
-                   page.background());
+    const int y = span.row * kCellHeightPx;
+    nativeFillRect(
+        context, {span.first * kCellWidthPx, y, (span.last + 1) * kCellWidthPx, y + kCellHeightPx},
+        page.background());
     int column = span.first;
     while (column <= span.last) {
       const Cell& start = page.at(span.row, column);
@@ -114,7 +100,7 @@ void writeChanges(NativeDrawContext context, const CellPage& page, const CellPag
         run.push_back(page.at(span.row, column).byte);
         ++column;
       }
-      nativeTextOut(context, first * CellPage::kCellWidthPx, y, start.colour, font, run.data(),
+      nativeTextOut(context, first * kCellWidthPx, y, start.colour, font, run.data(),
                     static_cast<int>(run.size()));
     }
   }
@@ -177,22 +163,22 @@ NativeDialog nativeDialog(const CDialog& dialog) {
   NativeDialog native{source.caption, source.fontName, source.pointSize, source.cx, source.cy, {}};
   for (const auto& item : dialog.controls()) {
     const ControlTemplate& control = item->controlTemplate();
-    NativeControl made;
-    made.id = control.id;
-    made.kind = nativeKind(control.kind);
-    made.caption = control.caption;
-    made.x = control.x;
-    made.y = control.y;
-    made.cx = control.cx;
-    made.cy = control.cy;
-    made.tabStop = control.tabStop;
-    made.border = control.border;
-    made.verticalScroll = control.verticalScroll;
-    made.noPrefix = control.noPrefix;
-    made.centerVertically = control.centerVertically;
-    if (item->textColor()) made.textColour = *item->textColor();
-    if (control.kind == ControlKind::Icon) made.icon = iconOfApplication(control.iconId);
-    native.controls.push_back(std::move(made));
+    NativeControl shown;
+    shown.id = control.id;
+    shown.kind = nativeKind(control.kind);
+    shown.caption = control.caption;
+    shown.x = control.x;
+    shown.y = control.y;
+    shown.cx = control.cx;
+    shown.cy = control.cy;
+    shown.tabStop = control.tabStop;
+    shown.border = control.border;
+    shown.verticalScroll = control.verticalScroll;
+    shown.noPrefix = control.noPrefix;
+    shown.centerVertically = control.centerVertically;
+    if (item->textColor()) shown.textColour = *item->textColor();
+    if (control.kind == ControlKind::Icon) shown.icon = iconOfApplication(control.iconId);
+    native.controls.push_back(std::move(shown));
   }
   return native;
 }
@@ -255,22 +241,16 @@ Win32WindowSystem::Win32WindowSystem() { setNativeEvents(this); }
 
 Win32WindowSystem::~Win32WindowSystem() { setNativeEvents(nullptr); }
 
-Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
-}
-
-const Win32WindowSystem::Window* Win32WindowSystem::find(WindowHandle window) const {
-  auto it = windows_.find(window);
-  return it != windows_.end() ? &it->second : nullptr;
+WindowHandle Win32WindowSystem::handleOfNative(NativeWindow native) const {
+  if (native == 0) return kNoWindow;
+  for (const auto& [handle, entry] : windows_) {
+    if (entry.native == native) return handle;
+  }
+  return kNoWindow;
 }
 
 Win32WindowSystem::Window* Win32WindowSystem::findNative(NativeWindow native) {
-  if (native == 0) return nullptr;
-  for (auto& [handle, entry] : windows_) {
-    if (entry.native == native) return &entry;
-  }
-  return nullptr;
+  return find(handleOfNative(native));
 }
 
 NativeWindow Win32WindowSystem::nativeOf(WindowHandle window) const {
@@ -298,17 +278,15 @@ WindowHandle Win32WindowSystem::createWindow(CWnd& wnd, WindowKind kind, WindowH
       const Window* frame = find(parent);
       const bool inFrame = frame != nullptr && frame->kind == WindowKind::Frame;
       native = createViewWindow(inFrame ? frame->native : 0,
-                                cs.cx != CW_USEDEFAULT ? cs.cx : kDefaultViewWidth,
-                                cs.cy != CW_USEDEFAULT ? cs.cy : kDefaultViewHeight);
+                                cs.cx != CW_USEDEFAULT ? cs.cx : kDefaultViewWidthPx,
+                                cs.cy != CW_USEDEFAULT ? cs.cy : kDefaultViewHeightPx);
       if (native == 0) return kNoWindow;
       break;
     }
     case WindowKind::Dialog:
       break;  // made by the dialog manager when the dialog runs
   }
-  const WindowHandle handle = nextHandle_++;
-  windows_[handle] = Window{&wnd, kind, native, parent, nullptr};
-  return handle;
+  return add(Window{{native, parent, nullptr}, &wnd, kind});
 }
 
 void Win32WindowSystem::destroyWindow(WindowHandle window) {
@@ -399,23 +377,14 @@ void Win32WindowSystem::caretChanged(const CaretState& caret) {
                     caret.y, caret.visible(), caret.blinkTimeMs});
 }
 
-DrawSurface& Win32WindowSystem::beginDraw(WindowHandle window, DrawKind kind) {
+std::unique_ptr<DrawSurface> Win32WindowSystem::viewSurface(WindowHandle window, DrawKind kind) {
   const Window* entry = find(window);
-  if (entry != nullptr && entry->kind == WindowKind::View && entry->native != 0) {
-    openSurfaces_.push_back(std::make_unique<RecordedSurface>(window, kind, clientRect(window)));
-  } else {
-    openSurfaces_.push_back(std::make_unique<NoSurface>(clientRect(window)));
-  }
-  return *openSurfaces_.back();
+  if (entry == nullptr || entry->kind != WindowKind::View || entry->native == 0) return nullptr;
+  return std::make_unique<RecordedSurface>(window, kind, clientRect(window));
 }
 
-void Win32WindowSystem::endDraw(DrawSurface& surface) {
-  for (auto it = openSurfaces_.begin(); it != openSurfaces_.end(); ++it) {
-    if (it->get() != &surface) continue;
-    if (const auto* drawn = dynamic_cast<const RecordedSurface*>(&surface)) show(*drawn);
-    openSurfaces_.erase(it);
-    return;
-  }
+void Win32WindowSystem::drawEnded(DrawSurface& surface) {
+  if (const auto* drawn = dynamic_cast<const RecordedSurface*>(&surface)) show(*drawn);
 }
 
 void Win32WindowSystem::show(const RecordedSurface& drawn) {
@@ -430,7 +399,7 @@ void Win32WindowSystem::show(const RecordedSurface& drawn) {
     endNativeDraw(context);
     screen.shown = std::move(page);
     screen.pending.reset();
-    screen.lastWrite = std::chrono::steady_clock::now();
+    screen.pacer.flushed(nowMs());
     return;
   }
   if (!page) {
@@ -442,17 +411,14 @@ void Win32WindowSystem::show(const RecordedSurface& drawn) {
     screen.shown.reset();
     return;
   }
-  // A dump redrawn on every tick reaches the screen ten times a second at
-  // most; the first page after a quiet spell shows at once.
+  // When the page reaches the screen is the pacer's choice.
   screen.pending = std::move(page);
-  const auto since = std::chrono::steady_clock::now() - screen.lastWrite;
-  if (since >= kScreenFrame) {
+  const int delayMs = screen.pacer.delayMs(nowMs());
+  if (delayMs == 0) {
     writePending(drawn.window());
   } else if (!screen.updateScheduled) {
     screen.updateScheduled = true;
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kScreenFrame - since);
-    scheduleScreenUpdate(entry->native,
-                         static_cast<unsigned>(std::max<long long>(1, wait.count())));
+    scheduleScreenUpdate(entry->native, static_cast<unsigned>(delayMs));
   }
 }
 
@@ -472,16 +438,13 @@ void Win32WindowSystem::writePending(WindowHandle window) {
   endNativeDraw(context);
   screen.shown = std::move(screen.pending);
   screen.pending.reset();
-  screen.lastWrite = std::chrono::steady_clock::now();
+  screen.pacer.flushed(nowMs());
 }
 
 void Win32WindowSystem::screenDue(NativeWindow view) {
-  for (auto& [handle, entry] : windows_) {
-    if (entry.native != view) continue;
-    if (auto it = screens_.find(handle); it != screens_.end()) it->second.updateScheduled = false;
-    writePending(handle);
-    return;
-  }
+  const WindowHandle handle = handleOfNative(view);
+  if (auto it = screens_.find(handle); it != screens_.end()) it->second.updateScheduled = false;
+  writePending(handle);
 }
 
 int Win32WindowSystem::messageBox(const MessageBoxRequest& request) {
@@ -552,30 +515,9 @@ bool Win32WindowSystem::runFileDialog(FileDialogRequest& request) {
   return true;
 }
 
-int Win32WindowSystem::runMessageLoop() {
-  if (pendingQuit_) {
-    const int code = *pendingQuit_;
-    pendingQuit_.reset();
-    return code;
-  }
-  loopRunning_ = true;
-  const int code = runNativeMessageLoop();
-  loopRunning_ = false;
-  return code;
-}
+int Win32WindowSystem::runNativeLoop() { return runNativeMessageLoop(); }
 
-void Win32WindowSystem::quitMessageLoop(int exitCode) {
-  if (loopRunning_) {
-    quitNativeMessageLoop(exitCode);
-  } else {
-    pendingQuit_ = exitCode;  // asked before the loop runs: it ends at once
-  }
-}
-
-void Win32WindowSystem::exitProcess(int status) {
-  std::fflush(nullptr);
-  std::_Exit(status);
-}
+void Win32WindowSystem::quitNativeLoop(int exitCode) { quitNativeMessageLoop(exitCode); }
 
 void Win32WindowSystem::timer(NativeWindow window, std::uintptr_t id) {
   if (Window* entry = findNative(window)) entry->wnd->DispatchTimer(id);
@@ -583,7 +525,21 @@ void Win32WindowSystem::timer(NativeWindow window, std::uintptr_t id) {
 
 void Win32WindowSystem::keyDown(NativeWindow window, unsigned key, unsigned repeat,
                                 unsigned flags) {
-  if (Window* entry = findNative(window)) entry->wnd->DispatchKeyDown(key, repeat, flags);
+  const WindowHandle handle = handleOfNative(window);
+  Window* entry = find(handle);
+  if (entry == nullptr) return;
+  // The screen answers a key within a display frame, also while streaming.
+  if (auto screen = screens_.find(handle); screen != screens_.end()) {
+    screen->second.pacer.userInput();
+  }
+  entry->wnd->DispatchKeyDown(key, repeat, flags);
+}
+
+void Win32WindowSystem::wheel(NativeWindow window, int delta) {
+  // The caret moves as Up and Down move it, one press a notch.
+  const desktop::WheelKeys::Presses presses = wheel_.turn(delta);
+  for (int i = 0; i < presses.count; ++i)
+    keyDown(window, presses.key.virtualKey, 1, presses.key.flags);
 }
 
 void Win32WindowSystem::paint(NativeWindow window) {

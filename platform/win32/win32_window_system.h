@@ -4,14 +4,15 @@
 // the framework's names never meet.
 #pragma once
 
-#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/framework/window_system.h"
+#include "platform/desktop/desktop_window_system.h"
+#include "platform/desktop/frame_pacer.h"
+#include "platform/desktop/wheel_keys.h"
 #include "platform/win32/cell_page.h"
 #include "platform/win32/native_window.h"
 
@@ -19,7 +20,15 @@ namespace platform::win32 {
 
 class RecordedSurface;
 
-class Win32WindowSystem final : public WindowSystem, private NativeEvents {
+// What the window table keeps of each window.
+struct Win32WindowPart {
+  NativeWindow native = 0;  // 0 for a dialog that is not running
+  WindowHandle parent = kNoWindow;
+  CMenu* menu = nullptr;
+};
+
+class Win32WindowSystem final : public desktop::DesktopWindowSystem<Win32WindowPart>,
+                                private NativeEvents {
  public:
   Win32WindowSystem();
   ~Win32WindowSystem() override;
@@ -39,32 +48,25 @@ class Win32WindowSystem final : public WindowSystem, private NativeEvents {
   bool setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) override;
   bool killTimer(WindowHandle window, UINT_PTR id) override;
   void caretChanged(const CaretState& caret) override;
-  DrawSurface& beginDraw(WindowHandle window, DrawKind kind) override;
-  void endDraw(DrawSurface& surface) override;
   int messageBox(const MessageBoxRequest& request) override;
   int runModalDialog(CDialog& dialog) override;
   void endModalDialog(CDialog& dialog, int result) override;
   bool runFileDialog(FileDialogRequest& request) override;
-  int runMessageLoop() override;
-  void quitMessageLoop(int exitCode) override;
-  [[noreturn]] void exitProcess(int status) override;
 
   // The native window of a handle (0 when there is none, or for a dialog
   // that is not running).
   NativeWindow nativeOf(WindowHandle window) const;
 
  private:
-  struct Window {
-    CWnd* wnd = nullptr;
-    WindowKind kind = WindowKind::View;
-    NativeWindow native = 0;
-    WindowHandle parent = kNoWindow;
-    CMenu* menu = nullptr;
-  };
+  std::unique_ptr<DrawSurface> viewSurface(WindowHandle window, DrawKind kind) override;
+  void drawEnded(DrawSurface& surface) override;
+  int runNativeLoop() override;
+  void quitNativeLoop(int exitCode) override;
 
   // NativeEvents
   void timer(NativeWindow window, std::uintptr_t id) override;
   void keyDown(NativeWindow window, unsigned key, unsigned repeat, unsigned flags) override;
+  void wheel(NativeWindow window, int delta) override;
   void paint(NativeWindow window) override;
   void command(NativeWindow frame, unsigned id) override;
   void initMenuPopup(NativeWindow frame, int barIndex, bool systemMenu) override;
@@ -76,26 +78,22 @@ class Win32WindowSystem final : public WindowSystem, private NativeEvents {
   struct Screen {
     std::optional<CellPage> shown;
     std::optional<CellPage> pending;
-    std::chrono::steady_clock::time_point lastWrite{};
+    desktop::FramePacer pacer{kDisplayFrameMs, desktop::FramePacer::kDefaultStreamingIntervalMs};
     bool updateScheduled = false;
   };
-  static constexpr std::chrono::milliseconds kScreenFrame{100};
+  // One frame of a 60 Hz display.
+  static constexpr int kDisplayFrameMs = 16;
   void show(const RecordedSurface& drawn);
   void writePending(WindowHandle window);
 
-  Window* find(WindowHandle window);
-  const Window* find(WindowHandle window) const;
+  WindowHandle handleOfNative(NativeWindow native) const;
   Window* findNative(NativeWindow native);
   // The main frame: the owner of a dialog or box that names none.
   NativeWindow mainFrame() const;
   void refreshMenuStates(const Window& frame);
 
-  std::map<WindowHandle, Window> windows_;
-  WindowHandle nextHandle_ = 1;
-  std::vector<std::unique_ptr<DrawSurface>> openSurfaces_;
   std::map<WindowHandle, Screen> screens_;
-  std::optional<int> pendingQuit_;
-  bool loopRunning_ = false;
+  desktop::WheelKeys wheel_;
   CaretState caret_;
 };
 

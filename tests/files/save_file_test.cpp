@@ -4,10 +4,15 @@
 #include <filesystem>
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
+#include "capture/capture_files.h"
+#include "platform/process/raw_file.h"
 #include "tests/files/capture_file_fixture.h"
 #include "tests/support/failing_system_files.h"
 
@@ -58,6 +63,49 @@ TEST_F(SaveFileTest, AFileThatCannotBeOpenedIsReportedAndTheRedrawStillComes) {
   expected.redrawPending = 1;
   EXPECT_TRUE(sameState(monitorState, expected));
 }
+
+#if !defined(_WIN32)
+// A recorder writing into the file holds its writer's lock: Save File
+// would mix the window's records into its stream, so it is refused, naming
+// the writer, and the file keeps what it held.
+TEST_F(SaveFileTest, AFileARecorderIsWritingIsRefusedNamingIt) {
+  start();
+  appendRecords(3);
+  const Bytes held = recordBytes(2, "000003: ", {0x41, 0x42});
+  const std::string path = folder.write("night.kvn", held);
+  int release[2];
+  int ready[2];
+  ASSERT_EQ(pipe(release), 0);
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t writer = fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    ::close(release[1]);
+    ::close(ready[0]);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    const char locked = fd >= 0 && platform::process::lockForWriting(fd) ? 1 : 0;
+    char ignored = 0;
+    if (write(ready[1], &locked, 1) != 1 || read(release[0], &ignored, 1) < 0) _exit(1);
+    _exit(0);
+  }
+  ::close(release[0]);
+  ::close(ready[1]);
+  char locked = 0;
+  ASSERT_EQ(read(ready[0], &locked, 1), 1);
+  ASSERT_EQ(locked, 1);
+
+  const CaptureSaveOutcome outcome = saveCaptureToFile(path);
+  ::close(release[1]);
+  ::close(ready[0]);
+  waitpid(writer, nullptr, 0);
+  EXPECT_EQ(outcome.result, CaptureSaveResult::OpenFailed);
+  EXPECT_NE(outcome.systemError.find("in use by " + std::to_string(writer) + " ("),
+            std::string::npos)
+      << outcome.systemError;
+  EXPECT_EQ(FileFolder::read(path), held);
+  EXPECT_EQ(saveCaptureToFile(path).result, CaptureSaveResult::Saved) << "free once it ended";
+}
+#endif
 
 TEST_F(SaveFileTest, AWriteThatDoesNotReachTheDiskIsReported) {
   SKIP_UNLESS_SYSTEM_HAS(kFullDevice);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/posix/config_paths.h"
 #include "temp_folder.h"
@@ -125,26 +126,57 @@ TEST_F(HiveFileRegistryTest, AReadOnlyFileCannotBeOpenedForFullAccessNorChanged)
   EXPECT_EQ(readWholeFile(file()), before);
 }
 
-TEST_F(HiveFileRegistryTest, AnUnparsableFileHasNoKeyAndIsCopiedBeforeItIsReplaced) {
-  const std::string damaged = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\"Port1\"=oops\r\n";
-  writeWholeFile(file(), damaged);
+// A file this program cannot use is somebody's: it is told once, reads as
+// holding no key and is never written over (it used to be replaced after a
+// copy was kept; now every change is refused instead).
+TEST_F(HiveFileRegistryTest, AFileThatCannotBeUsedIsToldOnceAndNeverReplaced) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    const char* fault;
+  };
+  const Case cases[] = {
+      {"damaged",
+       [](const std::string& path) {
+         writeWholeFile(path, "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\"Port1\"=oops\r\n");
+       },
+       "is not a registry file: line 3 is not understood: \"Port1\"=oops."},
+      {"someone's text", [](const std::string& path) { writeWholeFile(path, "shopping list\n"); },
+       "is not a registry file: it does not start with \"Windows Registry Editor Version 5.00\" "
+       "or \"REGEDIT4\"."},
+      {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); },
+       "is a folder, not a file."},
+      {"a pipe", [](const std::string& path) { mkfifo(path.c_str(), 0600); },
+       "is not a regular file."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(file());
+    c.make(file());
+    const auto before = std::filesystem::status(file()).type();
+    const std::string content =
+        std::filesystem::is_regular_file(file()) ? readWholeFile(file()) : "";
+    platform::posix::HiveFileRegistry reg(file());
+    RegistryKey key = platform::kNoRegistryKey;
+    EXPECT_NE(reg.openKeyForReading(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
+    EXPECT_EQ(reg.takeStoreFault(), "The settings file " + file() + " " + c.fault);
+    EXPECT_EQ(reg.takeStoreFault(), "") << "told once";
+    EXPECT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::AccessDenied);
+    EXPECT_NE(reg.refusedChangeReason().find(c.fault), std::string::npos)
+        << reg.refusedChangeReason();
+    EXPECT_EQ(std::filesystem::status(file()).type(), before);
+    if (!content.empty()) {
+      EXPECT_EQ(readWholeFile(file()), content) << "left as it is";
+    }
+    EXPECT_EQ(filesInFolder(), 1u) << "no copy, no temporary file";
+  }
+  // Once mended, it is used, and a later fault is told again.
+  std::filesystem::remove_all(file());
+  writeWholeFile(file(), "REGEDIT4\r\n");
   platform::posix::HiveFileRegistry reg(file());
-  RegistryKey key = platform::kNoRegistryKey;
-  EXPECT_EQ(reg.openKeyFullAccess(RegistryRoot::LocalMachine, kPath, &key),
-            RegistryStatus::NotFound);
-  EXPECT_EQ(readWholeFile(file()), damaged) << "reading never changes the file";
-
-  ASSERT_EQ(reg.createKey(RegistryRoot::LocalMachine, kPath, &key), RegistryStatus::Ok);
-  EXPECT_EQ(reg.lastKeptCopy(), file() + ".unparsable");
-  EXPECT_EQ(readWholeFile(file() + ".unparsable"), damaged);
-  ASSERT_TRUE(platform::parseHive(readWholeFile(file())).has_value());
-
-  // A second damaged file does not overwrite the first copy.
+  EXPECT_EQ(reg.takeStoreFault(), "");
   writeWholeFile(file(), "junk");
-  ASSERT_EQ(setText(reg, key, "Disable", Bytes{'1'}), RegistryStatus::Ok);
-  EXPECT_EQ(reg.lastKeptCopy(), file() + ".unparsable.1");
-  EXPECT_EQ(readWholeFile(file() + ".unparsable.1"), "junk");
-  EXPECT_EQ(readWholeFile(file() + ".unparsable"), damaged);
+  EXPECT_NE(reg.takeStoreFault(), "");
 }
 
 TEST_F(HiveFileRegistryTest, TheFileLocationFollowsTheEnvironment) {

@@ -95,7 +95,7 @@ TEST(HiveParse, ADamagedFileIsRefusedWhole) {
   const char* const damaged[] = {
       "",
       "REGEDIT5\r\n",
-      "Windows Registry Editor Version 5.00\r\n",
+      "Windows Registry Editor Version 4.00\r\n",
       "\"Port1\"=\"COM3\"\r\nREGEDIT4\r\n",
       "REGEDIT4\r\n\"Port1\"=\"COM3\"\r\n",  // a value outside any key
       "REGEDIT4\r\n[]\r\n",
@@ -125,6 +125,92 @@ TEST(HiveParse, ADamagedFileIsRefusedWhole) {
     EXPECT_FALSE(parseHive(head + line + "\r\n").has_value()) << line;
   }
   EXPECT_TRUE(parseHive(head + "\"Port1\"=\"COM3\"\r\n").has_value()) << "the head itself is fine";
+}
+
+// UTF-16LE with its byte-order mark, as the registry editor exports.
+std::string utf16LeWithBom(std::string_view ascii) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+TEST(HiveParse, ReadsTheEditorsVersion5ExportInEachEncoding) {
+  // Text values in the hex forms are UTF-16LE in this format: filler and a
+  // missing terminator keep their places in the narrow text.
+  const std::string body =
+      "Windows Registry Editor Version 5.00\r\n"
+      "\r\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Korvane]\r\n"
+      "\"Port1\"=\"COM9\"\r\n"
+      "\"POLLTIME\"=hex(1):32,00,35,00,00,00,00,00\r\n"
+      "\"Port2\"=hex(1):43,00,4f,00,4d,00,31,00,32,00,33,00,\\\r\n"
+      "  34,00,35,00\r\n"
+      "\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+      "\"List\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+      "\"Blob\"=hex:31,00\r\n"
+      "\"N\"=dword:0000000a\r\n";
+  const std::string forms[] = {utf16LeWithBom(body), "\xEF\xBB\xBF" + body, body};
+  for (const std::string& text : forms) {
+    std::string failure;
+    const auto hive = parseHive(text, &failure);
+    ASSERT_TRUE(hive.has_value()) << failure;
+    const auto* key = hive->findKey(kKey);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->findValue("Port1")->data, bytesOf(std::string("COM9\0", 5)));
+    EXPECT_EQ(key->findValue("POLLTIME")->data, bytesOf(std::string("25\0\0", 4)));
+    EXPECT_EQ(key->findValue("POLLTIME")->type, platform::kRegSz);
+    EXPECT_EQ(key->findValue("Port2")->data, bytesOf("COM12345"));
+    EXPECT_EQ(key->findValue("Path")->data, bytesOf(std::string("%A%\0", 4)));
+    EXPECT_EQ(key->findValue("List")->data, bytesOf(std::string("a\0b\0\0", 5)));
+    EXPECT_EQ(key->findValue("Blob")->data, (Bytes{0x31, 0x00})) << "binary stays as it is";
+    EXPECT_EQ(key->findValue("N")->data, (Bytes{10, 0, 0, 0}));
+    // Written back in this program's own form, it reads the same.
+    EXPECT_EQ(parseHive(platform::formatHive(*hive)), hive);
+  }
+}
+
+TEST(HiveParse, TextBeyondAsciiInVersion5BecomesUtf8) {
+  // "Gerät" with a character outside the basic plane, in UTF-16LE.
+  std::string text =
+      utf16LeWithBom("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\K]\r\n\"");
+  text += std::string("G\0r\0\xE4\0t\0", 8);
+  text += std::string("\x3D\xD8\x00\xDE", 4);  // U+1F600
+  text += std::string("\"\0=\0\"\0x\0\"\0", 10);
+  const auto hive = parseHive(text);
+  ASSERT_TRUE(hive.has_value());
+  const auto* key = hive->findKey("HKEY_CURRENT_USER\\K");
+  ASSERT_NE(key, nullptr);
+  ASSERT_EQ(key->values.size(), 1u);
+  EXPECT_EQ(key->values[0].name, "Gr\xC3\xA4t\xF0\x9F\x98\x80");
+}
+
+TEST(HiveParse, ARefusedFileSaysWhy) {
+  struct Case {
+    std::string text;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"", "it is empty"},
+      {"shopping list\n",
+       "it does not start with \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\""},
+      {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"1\"\r\n\"b\"=oops\r\n",
+       "line 5 is not understood: \"b\"=oops"},
+      {"REGEDIT4\r\n[K]\r\n\"a\"=hex(1):31,\\\r\n  zz\r\n",
+       "line 3 is not understood: \"a\"=hex(1):31,zz"},
+      {"\xFF\xFEW\0\0\xDC", "it starts as UTF-16 text but is not valid UTF-16"},
+      {utf16LeWithBom("Windows Registry Editor Version 5.00\r\n[K]\r\n\"a\"=hex(1):31\r\n"),
+       "line 3 is not understood: \"a\"=hex(1):31"},  // half a UTF-16 unit
+      {"REGEDIT4\r\n[K]\r\n\"" + std::string(80, 'x') + "\r\n",
+       "line 3 is not understood: \"" + std::string(59, 'x') + "..."},
+  };
+  for (const Case& c : cases) {
+    std::string failure;
+    EXPECT_FALSE(parseHive(c.text, &failure).has_value()) << c.text;
+    EXPECT_EQ(failure, c.reason);
+  }
 }
 
 TEST(HiveFormat, AnyHiveComesBackFromItsTextExactly) {

@@ -107,8 +107,8 @@ TEST(DeviceFailureText, SaysWhatFailedAndWhatToDo) {
   DeviceFailure heldByOthers = failure("ttyUSB0", "ttyUSB0 -> /dev/ttyUSB0", EWOULDBLOCK);
   heldByOthers.holders = {{4242, "termapp"}, {4343, "cat"}};
   cases.push_back({heldByOthers,
-                   {"ttyUSB0 -> /dev/ttyUSB0: the device is in use by termapp (pid 4242), cat "
-                    "(pid 4343). Close that program"}});
+                   {"ttyUSB0 -> /dev/ttyUSB0: the device is in use by 4242 (termapp), 4343 "
+                    "(cat). Close that program"}});
   DeviceFailure heldHere = failure("ttyUSB0", "ttyUSB0 -> /dev/ttyUSB0", EBUSY);
   heldHere.holders = {{77, "korvane"}};
   cases.push_back(

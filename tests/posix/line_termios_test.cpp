@@ -61,14 +61,17 @@ TEST(LineTermios, EachParityHasItsFlags) {
 
 TEST(LineTermios, StopBitsParityCheckAndUntouchedFields) {
   termios tio = sentinelTermios();
-  // A device left with input checking by its last user.
-  tio.c_iflag |= INPCK | PARMRK | IGNPAR | ISTRIP;
+  // A device left by its last user with damaged bytes and breaks dropped,
+  // breaks made signals and bytes cut to seven bits.
+  tio.c_iflag |= IGNPAR | IGNBRK | BRKINT | ISTRIP;
+  tio.c_iflag &= ~static_cast<tcflag_t>(INPCK | PARMRK);
   const termios before = tio;
   ASSERT_TRUE(applyLineState(tio, lineWith(8, platform::kEvenParity, platform::kTwoStopBits)));
   EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
-  // A byte with a parity or framing error arrives as it was received: not
-  // made 0x00, not marked, not dropped; the driver counts the error.
-  EXPECT_EQ(tio.c_iflag & (INPCK | PARMRK | IGNPAR | ISTRIP), 0u);
+  // Every byte is checked and a damaged one or a break marked, never dropped
+  // or made 0x00: the backend counts the marks and takes them out.
+  EXPECT_EQ(tio.c_iflag & (INPCK | PARMRK), static_cast<tcflag_t>(INPCK | PARMRK));
+  EXPECT_EQ(tio.c_iflag & (IGNPAR | IGNBRK | BRKINT | ISTRIP), 0u);
   EXPECT_EQ(tio.c_iflag & (ISTRIP | INLCR | IGNCR | ICRNL), 0u) << "binary: bytes pass unchanged";
   // Flow control and everything else stays as the device had it.
   EXPECT_EQ(tio.c_cflag & CRTSCTS, before.c_cflag & CRTSCTS);
@@ -81,7 +84,8 @@ TEST(LineTermios, StopBitsParityCheckAndUntouchedFields) {
   noCheck.parityCheck = false;
   ASSERT_TRUE(applyLineState(tio, noCheck));
   EXPECT_EQ(tio.c_cflag & CSTOPB, 0u);
-  EXPECT_EQ(tio.c_iflag & INPCK, 0u);
+  EXPECT_EQ(tio.c_iflag & (INPCK | PARMRK), static_cast<tcflag_t>(INPCK | PARMRK))
+      << "framing errors and breaks are marked without parity too";
 }
 
 TEST(LineTermios, StandardRatesSetTheSpeedAndOthersLeaveItForTheDriver) {
@@ -136,7 +140,8 @@ TEST(LineTermios, RawModeForTheMonitor) {
   EXPECT_NE(tio.c_cflag & CLOCAL, 0u) << "modem lines are not waited for";
   EXPECT_EQ(tio.c_lflag, 0u) << "no echo, no line editing, no signals";
   EXPECT_EQ(tio.c_oflag, 0u);
-  EXPECT_EQ(tio.c_iflag, 0u) << "no flow control, translation, or error handling";
+  EXPECT_EQ(tio.c_iflag, static_cast<tcflag_t>(INPCK | PARMRK))
+      << "no flow control or translation; damaged bytes marked, not dropped";
   EXPECT_EQ(tio.c_cflag & (CRTSCTS | HUPCL), CRTSCTS | HUPCL) << "modem-line settings as found";
 
   termios plain = sentinelTermios();

@@ -1,7 +1,10 @@
 // The settings store and port access of the monitor over the hive file and
 // real pseudo-terminals, as the desktop runs them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <memory>
@@ -140,21 +143,45 @@ TEST_F(SettingsOnHiveTest, AReadOnlyFileGivesItsSettingsAndASaveTellsTheUserWhy)
   EXPECT_EQ(readWholeFile(hiveFile()), before);
 }
 
-TEST_F(SettingsOnHiveTest, ACorruptFileGivesTheDefaultsAndIsKept) {
+// A file that cannot be used is told once at start, the defaults stand for
+// the run and a save is refused with the reason; the file stays as it was
+// (it used to be replaced by the saved settings after a copy was kept).
+TEST_F(SettingsOnHiveTest, AnUnusableFileIsToldOnceAndTheDefaultsStandForTheRun) {
   std::filesystem::create_directories(platform::posix::korvaneConfigDir());
   const std::string corrupt = "REGEDIT4\r\n" + std::string(kKeyLine) + "\"Port1\"=\"COM9\r\n";
   writeWholeFile(hiveFile(), corrupt);
   CSetupDlg dlg;
+  dlg.loadCaptureSettings();
   dlg.loadSettings();
   EXPECT_EQ(dlg.m_settings.port1, "COM3");
-  dlg.loadCaptureSettings();
-  EXPECT_EQ(readWholeFile(hiveFile()), corrupt);
+  const auto& boxes = headless::system().messageBoxes();
+  ASSERT_EQ(boxes.size(), 1u) << "told once, though loaded twice";
+  EXPECT_EQ(boxes[0].text, "The settings file " + hiveFile() +
+                               " is not a registry file: line 3 is not understood: "
+                               "\"Port1\"=\"COM9.");
+  EXPECT_EQ(boxes[0].caption, "KORVANE");
+  EXPECT_EQ(boxes[0].owner, platform::kNoWindow);
+  EXPECT_NE(boxes[0].detail.find("default settings this time"), std::string::npos);
+
   dlg.saveSettings();
-  EXPECT_EQ(readWholeFile(hiveFile() + ".unparsable"), corrupt) << "a copy is kept beside it";
-  CSetupDlg loaded;
-  loaded.loadSettings();
-  EXPECT_EQ(loaded.m_settings.port1, "COM3");
-  EXPECT_TRUE(headless::system().messageBoxes().empty());
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "Can not Save Setup");
+  EXPECT_NE(boxes[1].detail.find("It is left as it is"), std::string::npos) << boxes[1].detail;
+  EXPECT_EQ(readWholeFile(hiveFile()), corrupt);
+  EXPECT_FALSE(std::filesystem::exists(hiveFile() + ".unparsable"));
+}
+
+TEST_F(SettingsOnHiveTest, ASettingsPathThatIsAFolderIsToldAndNotReplaced) {
+  std::filesystem::create_directories(hiveFile());
+  CSetupDlg dlg;
+  dlg.loadSettings();
+  EXPECT_EQ(dlg.m_settings.port1, "COM3");
+  ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
+  EXPECT_EQ(headless::system().messageBoxes()[0].text,
+            "The settings file " + hiveFile() + " is a folder, not a file.");
+  dlg.saveSettings();
+  EXPECT_TRUE(std::filesystem::is_directory(hiveFile()));
+  EXPECT_TRUE(std::filesystem::is_empty(hiveFile()));
 }
 
 TEST_F(SettingsOnHiveTest, ConnectingOpensBothPseudoTerminalsAndReadsThem) {
@@ -215,6 +242,43 @@ TEST_F(SettingsOnHiveTest, AnAbsentDeviceEndsTheProcessWithTheMessage) {
   }
   ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
   EXPECT_EQ(headless::system().messageBoxes()[0].text, "Can not Open PORT A");
+  EXPECT_EQ(monitorState.connected, 0);
+}
+
+TEST_F(SettingsOnHiveTest, ConnectRefusesAPortAPlainReaderHoldsNamingIt) {
+  PtyLine lineA;
+  ASSERT_TRUE(lineA.ok());
+  int release[2];
+  ASSERT_EQ(pipe(release), 0);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t reader = fork();
+  ASSERT_GE(reader, 0);
+  if (reader == 0) {
+    ::close(release[1]);
+    ::close(ready[0]);
+    const int fd = ::open(lineA.slavePath().c_str(), O_RDONLY | O_NOCTTY);
+    const char opened = fd >= 0 ? 1 : 0;
+    char ignored = 0;
+    if (write(ready[1], &opened, 1) != 1 || read(release[0], &ignored, 1) < 0) _exit(1);
+    _exit(0);
+  }
+  char opened = 0;
+  ASSERT_EQ(read(ready[0], &opened, 1), 1);
+  ASSERT_EQ(opened, 1);
+  writeHive("\"Port1\"=\"" + lineA.portName() + "\"\r\n\"Disable\"=\"1\"\r\n");
+  CSetupDlg dlg;
+  testing::internal::CaptureStderr();
+  EXPECT_THROW(dlg.openAllPorts(), headless::ProcessExit);
+  const std::string told = testing::internal::GetCapturedStderr();
+  for (int fd : {release[1], release[0], ready[0], ready[1]}) ::close(fd);
+  waitpid(reader, nullptr, 0);
+  ASSERT_EQ(headless::system().messageBoxes().size(), 1u);
+  EXPECT_EQ(headless::system().messageBoxes()[0].text, "Can not Open PORT A");
+  EXPECT_NE(headless::system().messageBoxes()[0].detail.find("in use by " + std::to_string(reader) +
+                                                             " (posix_tests)"),
+            std::string::npos)
+      << told;
   EXPECT_EQ(monitorState.connected, 0);
 }
 

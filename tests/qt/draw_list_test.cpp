@@ -10,10 +10,10 @@
 #include "platform/qt/glyph_atlas.h"
 #include "qt_test_support.h"
 
+using platform::kCellHeightPx;
+using platform::kCellWidthPx;
 using platform::qt::DrawList;
 using platform::qt::GlyphAtlas;
-using platform::qt::kCellHeight;
-using platform::qt::kCellWidth;
 
 namespace {
 
@@ -33,9 +33,9 @@ struct PlainPainter {
   }
   void text(int left, int top, const GlyphAtlas& atlas, const std::vector<BYTE>& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-      const int cellLeft = left + kCellWidth * static_cast<int>(i);
-      for (int dy = 0; dy < kCellHeight; ++dy) {
-        for (int dx = 0; dx < kCellWidth; ++dx) {
+      const int cellLeft = left + kCellWidthPx * static_cast<int>(i);
+      for (int dy = 0; dy < kCellHeightPx; ++dy) {
+        for (int dx = 0; dx < kCellWidthPx; ++dx) {
           const int x = cellLeft + dx;
           const int y = top + dy;
           if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) continue;

@@ -6,7 +6,7 @@
 #include <QRawFont>
 #include <array>
 
-#include "platform/qt/code_page_437.h"
+#include "platform/desktop/code_page_437.h"
 #include "platform/qt/glyph_atlas.h"
 #include "qt_test_support.h"
 
@@ -154,7 +154,8 @@ TEST_F(ImageSurfaceTest, EveryBytesCharacterIsAGlyphOfTheDisplayFaceInEveryStyle
       ASSERT_EQ(face.familyName(), QString("DejaVu Sans Mono")) << weight << " " << int(italic);
       for (int byte = 0; byte < 256; ++byte) {
         if (byte == ' ') continue;  // the one cell meant to stay blank
-        const char32_t character = platform::qt::glyphCodePoint(static_cast<std::uint8_t>(byte));
+        const char32_t character =
+            platform::desktop::glyphCodePoint(static_cast<std::uint8_t>(byte));
         EXPECT_TRUE(face.supportsCharacter(character))
             << "byte " << byte << " weight " << weight << " italic " << int(italic);
       }

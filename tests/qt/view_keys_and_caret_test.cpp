@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "platform/framework/cdc.h"
 #include "platform/qt/qt_view_widget.h"
@@ -50,6 +51,24 @@ TEST_F(QtViewInputTest, NativeCodesOfUpAndKeypadEightBothGiveScanCode48) {
   EXPECT_EQ(windows.view.keys[1].flags, 0x48u);
   EXPECT_EQ(windows.view.keys[0].nChar, 0x26u);
   EXPECT_EQ(windows.view.keys[1].nChar, 0x68u);
+}
+
+TEST_F(QtViewInputTest, EachWheelNotchIsOnePressOfUpOrDown) {
+  auto turn = [this](int delta) {
+    const QPointF at(10, 10);
+    QWheelEvent wheel(at, view()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view(), &wheel);
+  };
+  turn(120);   // away from the user
+  turn(-240);  // two notches towards
+  turn(60);    // half a notch: no key yet
+  ASSERT_EQ(windows.view.keys.size(), 3u);
+  EXPECT_EQ(windows.view.keys[0].flags, 0x148u) << "Up of the cursor block";
+  EXPECT_EQ(windows.view.keys[1].flags, 0x150u) << "Down of the cursor block";
+  EXPECT_EQ(windows.view.keys[2].flags, 0x150u);
+  EXPECT_EQ(windows.view.keys[0].nChar, 0x26u);
+  EXPECT_EQ(windows.view.keys[1].nChar, 0x28u);
 }
 
 TEST(QtViewFocus, TheViewIsTheFramesFocusWidgetBeforeAnyActivation) {

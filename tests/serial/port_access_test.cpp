@@ -58,6 +58,15 @@ TEST_F(PortAccessTest, OpenConfiguresQueuesTimeoutsAndTheLineFromTheTables) {
   EXPECT_TRUE(device->appliedState->parityCheck);
 }
 
+TEST_F(PortAccessTest, AProgramThatAsksForALargerInputQueueGetsIt) {
+  CSetupDlg dlg;
+  dlg.m_settings.port1 = "COM3";
+  dlg.m_driverQueueBytes = 65536;  // the recorder's
+  ASSERT_EQ(dlg.openPort(0, word(7, 1, 1, 1)), 0);
+  EXPECT_EQ(comm.device("COM3")->inputQueueBytes, 65536u);
+  EXPECT_EQ(comm.device("COM3")->outputQueueBytes, 1024u) << "nothing is ever sent";
+}
+
 TEST_F(PortAccessTest, EveryTableEntryReachesTheLine) {
   CSetupDlg dlg;
   dlg.m_settings.port1 = "COM3";

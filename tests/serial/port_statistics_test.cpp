@@ -1,8 +1,10 @@
 #include "serial/port_statistics.h"
 
+#include <regex>
 #include <string>
 
 #include "capture/poll_cycle.h"
+#include "capture/utc_time_text.h"
 #include "serial_fixture.h"
 
 namespace {
@@ -29,6 +31,12 @@ TEST(PortStatisticsLine, ShowsCountsWithSeparatorsAndUnknownCountsAsQuestionMark
        "PORT B COM4: 1,000 bytes, 0 parity, 0 framing, 7 overrun errors"},
       {"PORT A", "COM3", "", 18446744073709551615u, Counts{std::nullopt, 1, 4, std::nullopt, 0},
        "PORT A COM3: 18,446,744,073,709,551,615 bytes, ? parity, 1 framing, 4 overrun errors"},
+      // A driver that tells which errors happened, not how many.
+      {"PORT A", "COM3", "", 1000, Counts{0, 3, 1, 2, 1234, true},
+       "PORT A COM3: 1,000 bytes, 0 parity, at least 3 framing, at least 3 overrun errors, at "
+       "least 1,234 breaks"},
+      {"PORT B", "COM4", "", 5, Counts{0, 0, 0, 0, 0, true},
+       "PORT B COM4: 5 bytes, 0 parity, 0 framing, 0 overrun errors"},
   };
   for (const Case& c : cases) {
     PortStatistics statistics;
@@ -53,6 +61,21 @@ class PortsHost final : public PollCycleHost {
   CSetupDlg& dlg_;
 };
 
+TEST(PortStatisticsLine, DamagedBytesMarkedInTheDataFollowWhenThereWereAny) {
+  PortStatistics statistics;
+  statistics.portLabel = "PORT A";
+  statistics.name = "ttyUSB0";
+  statistics.bytesReceived = 5000;
+  statistics.lineErrors = platform::LineErrorCounts{2, 1, 0, 0, 1};
+  statistics.damagedBytes = 1234;
+  EXPECT_EQ(formatPortStatistics(statistics),
+            "PORT A ttyUSB0: 5,000 bytes, 2 parity, 1 framing, 0 overrun errors, 1 breaks, "
+            "1,234 damaged bytes");
+  statistics.damagedBytes = 0;
+  EXPECT_EQ(formatPortStatistics(statistics),
+            "PORT A ttyUSB0: 5,000 bytes, 2 parity, 1 framing, 0 overrun errors, 1 breaks");
+}
+
 using PortStatisticsTest = SerialFixture;
 
 TEST_F(PortStatisticsTest, ADeviceThatGoesAwayAndComesBackIsToldOnceEachWayAndCounted) {
@@ -67,6 +90,7 @@ TEST_F(PortStatisticsTest, ADeviceThatGoesAwayAndComesBackIsToldOnceEachWayAndCo
   PortsHost host(dlg);
 
   testing::internal::CaptureStderr();
+  const std::int64_t before = wallClockMicrosNow();
   comm.queueBytes("COM3", Bytes(40, 'a'));
   comm.queueBytes("COM4", Bytes(300, 'b'));
   pollConnectedPorts(host);  // poll 1
@@ -80,10 +104,19 @@ TEST_F(PortStatisticsTest, ADeviceThatGoesAwayAndComesBackIsToldOnceEachWayAndCo
   comm.queueBytes("COM3", bytesOf("back"));
   pollConnectedPorts(host);  // poll 4
   const std::string duringCapture = testing::internal::GetCapturedStderr();
+  const std::int64_t after = wallClockMicrosNow();
 
-  EXPECT_EQ(duringCapture,
-            "PORT A COM3 -> /dev/ttyUSB0: device lost at poll 2\n"
-            "PORT A COM3 -> /dev/ttyUSB0: device back at poll 4, capture goes on\n");
+  // Each line names the poll and the wall-clock time it was seen at.
+  const std::regex told(
+      "PORT A COM3 -> /dev/ttyUSB0: device lost at poll 2 at (\\S+)\n"
+      "PORT A COM3 -> /dev/ttyUSB0: device back at poll 4 at (\\S+), capture goes on\n");
+  std::smatch times;
+  ASSERT_TRUE(std::regex_match(duringCapture, times, told)) << duringCapture;
+  for (std::size_t i = 1; i <= 2; ++i) {
+    const auto time = parseUtcTime(times[i].str());
+    ASSERT_TRUE(time) << times[i];
+    EXPECT_TRUE(*time >= before && *time <= after) << times[i];
+  }
   EXPECT_EQ(monitorState.connected, 1) << "a lost device does not end the capture";
   const auto a = openPortStatistics(0);
   const auto b = openPortStatistics(1);

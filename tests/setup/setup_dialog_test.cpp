@@ -293,7 +293,9 @@ TEST(LongPortNameAdvice, SpeaksOfTheSystemsOwnNames) {
   EXPECT_NE(advice.find("Device Manager"), std::string::npos) << advice;
   EXPECT_EQ(advice.find("/dev/"), std::string::npos) << advice;
   EXPECT_EQ(advice.find("~/"), std::string::npos) << advice;
+  EXPECT_NE(platform::remoteLineNameAdvice().find("%APPDATA%\\Korvane\\ports"), std::string::npos);
 #else
+  EXPECT_NE(platform::remoteLineNameAdvice().find("~/.config/korvane/ports/"), std::string::npos);
   EXPECT_EQ(advice,
             "To use a longer device path on Linux, make a symbolic link with a short name in "
             "~/.config/korvane/ports/ (for example to a /dev/serial/by-id/ name) and enter that "
@@ -318,6 +320,10 @@ TEST_F(SetupDialogTest, APortNameLongerThanEightCharactersIsRefusedAndNothingIsS
        "PORT B: the port name \"usb-FTDI_FT232R\" is longer than 8 characters. Only 8 are "
        "stored, which would name another device. " +
            advice},
+      {IDC_PORT1, "rfc2217://10.0.0.5:4001",
+       "PORT A: the port name \"rfc2217://10.0.0.5:4001\" is longer than 8 characters. Only 8 "
+       "are stored, which would name another device. " +
+           platform::remoteLineNameAdvice()},
       {IDC_PORT1, "ttyUSB10", ""},
   };
   startView();

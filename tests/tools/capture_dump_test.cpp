@@ -261,7 +261,7 @@ TEST_F(CaptureDump, CommandLineFollowsTheUsualConventions) {
       {{"--raw", "--port", "A", "--format", "csv", "--", "FILE"}, 2, "", "takes no --format"},
       {{"--format=text", "--port", "B", "--raw", "--", "FILE"}, 2, "", "takes no --format"},
       {{"--raw", "--port", "A", "--", "FILE"}, 0, "AT", ""},
-      {{"--format", "xml", "--", "FILE"}, 2, "", "text, csv or jsonl"},
+      {{"--format", "xml", "--", "FILE"}, 2, "", "text, csv, jsonl or pcap"},
       {{"--port", "C"}, 2, "", "--port takes A or B"},
       {{"--colour"}, 2, "", "unknown option --colour"},
       {{"--format"}, 2, "", "--format needs a value"},

@@ -337,6 +337,16 @@ TEST_F(CaptureRecorder, RefusesWhatItCannotDoWithTheReasonAndTheRightStatus) {
       {{"--parity-b", "odd", "--stop-bits-a", "3", "capture.kvn"}, {}, 2, "stop bits are 1 2"},
       {{"--max-bytes", "lots", "capture.kvn"}, {}, 2, "--max-bytes takes a size"},
       {{"--loud", "capture.kvn"}, {}, 2, "unknown option --loud"},
+      {{"--port-a", "ttyUSB100000", "capture.kvn"}, {}, 2, "takes a port name of 1 to 11"},
+      // A remote line's address is read back through a 64-byte buffer.
+      {{"--port-a", "rfc2217://" + std::string(49, 'h') + ":4001", "capture.kvn"},
+       {},
+       2,
+       "--port-a takes an address of at most 63 characters"},
+      {{"--port-a", "tcp://", "--port-b", "off", "capture.kvn"},
+       {},
+       1,
+       "Can not Open PORT A: \"tcp://\" is not the address of a remote line"},
       // The window polls no faster than every 10 ms; neither does the recorder.
       {{"--poll-ms", "5", "capture.kvn"}, {}, 2, "--poll-ms takes 10 to 999 milliseconds, not 5"},
       // Past the clock's range a run would never end and never sleep.

@@ -30,6 +30,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void signal(int number);
+  pid_t pid() const { return pid_; }
   // Waits at most timeoutSeconds, then kills it (the outcome then says so).
   ChildOutcome finish(double timeoutSeconds = 60);
 

@@ -38,3 +38,29 @@ check(sample.jsonl file --format jsonl)
 check(sample.txt stdin)
 check(sample-a.raw stdin --raw --port A)
 check(sample-b.raw stdin --raw --port B)
+
+# The pcap export, to standard output and to a file, is the same bytes on
+# every system, and the analyser reads it where it is installed.
+check(sample.pcap stdin --format pcap --output - --poll-ms 10 --start 2026-12-08T12:00:00Z)
+file(REMOVE ${WORK}/sample-file.pcap)
+execute_process(COMMAND ${runner} ${DUMP} --format pcap --output ${WORK}/sample-file.pcap
+  --poll-ms 10 --start 2026-12-08T12:00:00Z ${DATA}/sample.kvn
+  ERROR_VARIABLE errors RESULT_VARIABLE status)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/sample-file.pcap
+  ${DATA}/sample.pcap RESULT_VARIABLE differs)
+if(NOT status STREQUAL "0" OR differs)
+  message(SEND_ERROR "korvane-dump --format pcap --output FILE ended with ${status} (${errors}) "
+                     "or wrote other bytes than ${DATA}/sample.pcap")
+endif()
+find_program(TSHARK tshark)
+if(TSHARK)
+  execute_process(COMMAND ${TSHARK} -r ${WORK}/sample-file.pcap -T fields -e rtacser.eventtype
+    OUTPUT_VARIABLE packets RESULT_VARIABLE status ERROR_QUIET)
+  string(REGEX MATCHALL "0x0[12]" data_packets "${packets}")
+  list(LENGTH data_packets count)
+  if(NOT status STREQUAL "0" OR NOT count EQUAL 20)
+    message(SEND_ERROR "tshark read ${count} data packets of 20 (status ${status})")
+  endif()
+else()
+  message(STATUS "tshark is not installed: the pcap file is checked by its bytes alone")
+endif()

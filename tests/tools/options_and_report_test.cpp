@@ -75,6 +75,7 @@ TEST(SimOptions, ReadsLimitsPatternAndSwitches) {
   EXPECT_EQ(o.pause, 20ms);
   EXPECT_EQ(o.drainTimeout, 0ms);
   EXPECT_TRUE(std::holds_alternative<linesim::HelpRequested>(parse({"--help"})));
+  EXPECT_TRUE(std::holds_alternative<linesim::VersionRequested>(parse({"--version"})));
 }
 
 TEST(SimOptions, RefusesWhatItCannotDo) {

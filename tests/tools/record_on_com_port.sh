@@ -69,6 +69,14 @@ finished seconds
 # capture on a whole record.
 record stopped.kvn
 send 2
+# One writer per capture file: while this recorder runs, a second one is
+# refused its file, before it touches any port.
+second=0
+"${runner[@]}" "$record" --port-b off --append stopped.kvn >second.txt 2>&1 || second=$?
+if [[ $second -ne 1 ]] || ! grep -q "in use by another program, which is writing it" second.txt; then
+  echo "a second recorder on the file ended with $second: $(cat second.txt)" >&2
+  exit 1
+fi
 sleep 0.5
 pkill -INT -P "$recorder"
 finished signal

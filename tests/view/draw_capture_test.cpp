@@ -127,6 +127,21 @@ TEST_F(DrawCaptureTest, RecordTooLongToDrawStopsTheTimerAndEndsWithFailure) {
   EXPECT_EQ(ws().textOps().size(), 6u) << "the two rows above were drawn";
 }
 
+TEST_F(DrawCaptureTest, TheFormatErrorGivesTheOpenPortsBackBeforeTheProcessEnds) {
+  start();
+  connectAndSettle();
+  ASSERT_EQ(monitorState.connected, 1);
+  ASSERT_TRUE(comm.isOpen(kPortA) && comm.isOpen(kPortB));
+  addRecords(2);
+  addRawRecord(17, 1, "000003: ");
+  testing::internal::CaptureStderr();
+  EXPECT_THROW(view.DrawCapture(), headless::ProcessExit);
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(comm.isOpen(kPortA)) << "left raw and held for the next user";
+  EXPECT_FALSE(comm.isOpen(kPortB));
+  EXPECT_NE(told.find("PORT A COM3: "), std::string::npos) << "what each port received: " << told;
+}
+
 TEST_F(DrawCaptureTest, LengthOf128OrMoreEndsThePageWithoutAnError) {
   start();
   addRecords(1);

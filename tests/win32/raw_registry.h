@@ -18,3 +18,7 @@ bool removeLocalMachineKey(const std::string& path);
 
 std::optional<RawRegistryValue> rawLocalMachineValue(const std::string& path,
                                                      const std::string& name);
+
+// Starts a program of the prefix (such as "regedit /S file.reg") and waits
+// for it; its exit status, or -1 when it could not be started.
+int runProgram(const std::string& commandLine);

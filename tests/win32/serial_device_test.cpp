@@ -8,6 +8,9 @@
 #include <windows.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "tests/win32/line_control.h"
@@ -18,6 +21,30 @@ using platform::CommHandle;
 using platform::kInvalidCommHandle;
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
+
+// Holds every reopen of the fixture's devices while held, as an open that
+// blocks would. Shared with the reopen's worker, which may outlive a test.
+class ReopenGate {
+ public:
+  void hold() { set(true); }
+  void release() { set(false); }
+  void passThrough() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !held_; });
+  }
+
+ private:
+  void set(bool held) {
+    {
+      const std::lock_guard lock(mutex_);
+      held_ = held;
+    }
+    changed_.notify_all();
+  }
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool held_ = false;
+};
 
 class Win32SerialTest : public ::testing::Test {
  protected:
@@ -67,7 +94,9 @@ class Win32SerialTest : public ::testing::Test {
     return received;
   }
 
-  platform::win32::SerialDevices devices;
+  std::shared_ptr<ReopenGate> reopenGate = std::make_shared<ReopenGate>();
+  platform::win32::SerialDevices devices{
+      {.beforeReopen = [gate = reopenGate] { gate->passThrough(); }}};
   LineControl line;
   CommHandle handle = kInvalidCommHandle;
 };
@@ -88,8 +117,9 @@ TEST_F(Win32SerialTest, OpensConfiguresAndReadsNothingAtOnceOnAQuietLine) {
   EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << "a read never waits";
   EXPECT_TRUE(devices.devicePresent(handle));
 
-  const platform::LineErrorCounts zero{0, 0, 0, 0, 0};
-  EXPECT_EQ(devices.lineErrors(handle), zero) << "every count is known, and none happened";
+  const platform::LineErrorCounts zero{0, 0, 0, 0, 0, true};
+  EXPECT_EQ(devices.lineErrors(handle), zero)
+      << "every count is known, none happened, and any would be a lower bound";
   EXPECT_TRUE(devices.lastFailureReason().empty());
 }
 
@@ -151,8 +181,8 @@ TEST_F(Win32SerialTest, AClosedHandleNoLongerReads) {
 }
 
 // The line's far end closes and its name goes (a USB adapter pulled out),
-// then a new line takes the name: reads fail meanwhile, and the first read
-// half a second later opens the device again with the settings it had.
+// then a new line takes the name: reads fail meanwhile, and half a second
+// later the device is opened again with the settings it had.
 TEST_F(Win32SerialTest, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
   openConfigured("COM5");
   ASSERT_TRUE(line.send(10, 10, 0));
@@ -168,9 +198,16 @@ TEST_F(Win32SerialTest, ADeviceThatGoesAwayIsOpenedAgainWhenItIsBack) {
   EXPECT_FALSE(devices.devicePresent(handle));
   ASSERT_TRUE(line.request("restore"));
   ASSERT_TRUE(line.send(20, 20, 0));
-  std::this_thread::sleep_for(600ms);
-  EXPECT_EQ(readUntil(20), LineControl::pattern(20));
+  // A read after the half second starts the reopen beside it; a later read
+  // takes the device back and reads on.
+  Bytes received;
+  for (int i = 0; i < 200 && received.size() < 20; ++i) {
+    const int got = devices.read(handle, buffer, 256);
+    if (got > 0) received.insert(received.end(), buffer, buffer + got);
+    std::this_thread::sleep_for(10ms);
+  }
   EXPECT_TRUE(devices.devicePresent(handle));
+  EXPECT_EQ(received, LineControl::pattern(20));
 }
 
 // The DCB a port has, read through a handle of its own, as another program
@@ -253,6 +290,57 @@ TEST_F(Win32SerialTest, EachParityConnectsAgainAfterADisconnect) {
       handle = kInvalidCommHandle;
     }
   }
+}
+
+// An open that blocks (a Bluetooth port's can, for seconds) runs beside the
+// reads: while the reopen is held, every read fails at once instead of
+// waiting for it. Were a read to wait, the gate would never be released.
+TEST_F(Win32SerialTest, AReopenThatBlocksNeverHoldsUpAReadAndIsTakenWhenItEnds) {
+  openConfigured("COM5");
+  reopenGate->hold();
+  ASSERT_TRUE(line.request("hangup"));
+  std::uint8_t buffer[256];
+  for (int i = 0; i < 50 && devices.devicePresent(handle); ++i) {
+    devices.read(handle, buffer, 256);
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_FALSE(devices.devicePresent(handle));
+  ASSERT_TRUE(line.request("restore"));
+  // Past the half second after which a reopen starts, then on through it.
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(devices.read(handle, buffer, 256), -1);
+    EXPECT_FALSE(devices.devicePresent(handle));
+    std::this_thread::sleep_for(10ms);
+  }
+  reopenGate->release();
+  for (int i = 0; i < 200 && !devices.devicePresent(handle); ++i) {
+    EXPECT_LE(devices.read(handle, buffer, 256), 0) << "nothing was sent yet";
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_TRUE(devices.devicePresent(handle));
+  ASSERT_TRUE(line.send(20, 20, 0));
+  EXPECT_EQ(readUntil(20), LineControl::pattern(20));
+}
+
+// A port closed while its reopen is held: the close does not wait for the
+// worker (the gate is released only after it), and the worker that opens
+// the device afterwards lets it go; the port opens again as usual.
+TEST_F(Win32SerialTest, APortClosedDuringItsReopenDoesNotWaitForIt) {
+  openConfigured("COM5");
+  reopenGate->hold();
+  ASSERT_TRUE(line.request("hangup"));
+  std::uint8_t buffer[256];
+  for (int i = 0; i < 100; ++i) {
+    devices.read(handle, buffer, 256);
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_TRUE(line.request("restore"));
+  EXPECT_TRUE(devices.close(handle));
+  handle = kInvalidCommHandle;
+  reopenGate->release();
+  openConfigured("COM5", 57600);
+  ASSERT_TRUE(line.send(20, 20, 0));
+  EXPECT_EQ(readUntil(20), LineControl::pattern(20));
 }
 
 }  // namespace

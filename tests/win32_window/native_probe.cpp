@@ -3,6 +3,7 @@
 // clang-format off
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 // clang-format on
 
 #include <algorithm>
@@ -52,6 +53,38 @@ bool isFileDialog(NativeWindow dialog) {
   // The file name field of the explorer-style dialog.
   return GetDlgItem(hwndOf(dialog), 0x47C) != nullptr ||
          GetDlgItem(hwndOf(dialog), 0x480) != nullptr;
+}
+
+std::vector<std::string> fileDialogNames(NativeWindow dialog) {
+  std::vector<std::string> names;
+  HWND shellView = FindWindowExA(hwndOf(dialog), nullptr, "SHELLDLL_DefView", nullptr);
+  HWND list = FindWindowExA(shellView, nullptr, "SysListView32", nullptr);
+  if (list == nullptr) return names;
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[MAX_PATH] = {};
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    names.emplace_back(text);
+  }
+  return names;
+}
+
+std::string fileDialogType(NativeWindow dialog) {
+  HWND types = GetDlgItem(hwndOf(dialog), 0x470);  // cmb1, the file type box
+  const LRESULT selected = SendMessageA(types, CB_GETCURSEL, 0, 0);
+  if (types == nullptr || selected < 0) return {};
+  char text[MAX_PATH] = {};
+  SendMessageA(types, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void turnWheel(NativeWindow window, int delta) {
+  SendMessageA(hwndOf(window), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)),
+               MAKELPARAM(10, 10));
 }
 
 void clickButton(NativeWindow dialog, int id) {

@@ -16,6 +16,10 @@ using platform::win32::NativeWindow;
 // of this thread, or 0.
 NativeWindow openDialog();
 bool isFileDialog(NativeWindow dialog);
+// The names an explorer-style file dialog lists now, and its file type box's
+// selected entry.
+std::vector<std::string> fileDialogNames(NativeWindow dialog);
+std::string fileDialogType(NativeWindow dialog);
 // A click on a dialog's button by id, as the user's would arrive.
 void clickButton(NativeWindow dialog, int id);
 // A click on a check box: its mark flips and the dialog hears of it.
@@ -57,6 +61,8 @@ NativeWindow focus();
 NativeWindow makeWindow();
 void destroyWindow(NativeWindow window);
 
+// The mouse wheel turned by delta over the window that has the focus.
+void turnWheel(NativeWindow window, int delta);
 void sendKeyDown(NativeWindow window, unsigned virtualKey, unsigned scanCode, bool extended,
                  unsigned repeat);
 // Opens the popup at index of the frame's menu bar as far as its

@@ -4,7 +4,10 @@
 // the file filter and the capture-file type.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -373,6 +376,26 @@ TEST_F(Win32WindowSystemTest, KeyFlagsReachTheViewUnchanged) {
   }
 }
 
+// The wheel over the view moves the caret as the cursor keys do: one press
+// of Up or Down a notch, parts of a notch adding up.
+TEST_F(Win32WindowSystemTest, EachWheelNotchIsOnePressOfUpOrDown) {
+  TestWindow view;
+  probe::turnWheel(view.native(), 120);
+  probe::turnWheel(view.native(), -240);
+  probe::turnWheel(view.native(), 40);
+  probe::turnWheel(view.native(), 40);
+  ASSERT_EQ(view.keys.size(), 3u) << "two thirds of a notch press nothing";
+  probe::turnWheel(view.native(), 40);
+  ASSERT_EQ(view.keys.size(), 4u);
+  const unsigned flags[] = {0x148, 0x150, 0x150, 0x148};
+  const unsigned keys[] = {0x26, 0x28, 0x28, 0x26};
+  for (std::size_t i = 0; i < view.keys.size(); ++i) {
+    EXPECT_EQ(view.keys[i].nFlags, flags[i]) << i;
+    EXPECT_EQ(view.keys[i].nChar, keys[i]) << i;
+    EXPECT_EQ(view.keys[i].nRepCnt, 1u) << i;
+  }
+}
+
 // The full block (0xDB) fills its cell: three of them fill 24 pixels, and
 // the cells beside stay the background.
 TEST_F(Win32WindowSystemTest, BytesAreDrawnOneEightPixelCellEach) {
@@ -391,20 +414,62 @@ TEST_F(Win32WindowSystemTest, BytesAreDrawnOneEightPixelCellEach) {
   for (int x : {4, 35, 40}) EXPECT_EQ(probe::pixel(view.native(), x, 27), RGB(255, 255, 255)) << x;
 }
 
-TEST(Win32FileFilter, BecomesNulSeparatedPairsEndingInTwoNuls) {
+// The open and save dialogs of Read file, Save File and Ctrl+O list the
+// capture files at once: the initial name "*.kvn" is the selected type.
+TEST_F(Win32WindowSystemTest, TheFileDialogsListTheCaptureFilesAtOnce) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "korvane-file-dialog-listing";
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"a.kvn", "b.log"}) std::ofstream(folder / name) << "x";
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  auto listed = [](const std::vector<std::string>& names, const std::string& stem) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& name) { return name.rfind(stem, 0) == 0; });
+  };
+  for (const BOOL open : {TRUE, FALSE}) {
+    SCOPED_TRACE(open ? "open" : "save");
+    TestWindow clock;
+    std::vector<std::string> names;
+    std::string type;
+    clock.onTick = [&](int tick) {
+      const auto dialog = probe::openDialog();
+      if (dialog == 0 || tick < 30) return;  // the list fills in meanwhile
+      names = probe::fileDialogNames(dialog);
+      type = probe::fileDialogType(dialog);
+      probe::clickButton(dialog, IDCANCEL);
+    };
+    ASSERT_EQ(clock.SetTimer(1, 10, nullptr), 1u);
+    CFileDialog dialog(open, nullptr, capture_files::kInitialFileName, OFN_EXPLORER,
+                       capture_files::kFilter);
+    dialog.DoModal();
+    clock.KillTimer(1);
+    EXPECT_EQ(type, "*.kvn");
+    EXPECT_TRUE(listed(names, "a")) << names.size() << " names listed";
+    EXPECT_FALSE(listed(names, "b")) << "b.log is not a capture file";
+  }
+  std::filesystem::current_path(previous);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(Win32FileFilter, BecomesNulSeparatedPairsAfterTheInitialNamesOwnEntry) {
   using std::string_literals::operator""s;
   struct Case {
-    std::string framework, native;
+    std::string framework, initialName, native;
   };
   const std::vector<Case> cases{
-      {"(*.kvn) | *.log |(*.*) | *.*||", "(*.kvn) \0 *.log \0(*.*) \0 *.*\0\0"s},
-      {"Files (*.kvn)|*.kvn||", "Files (*.kvn)\0*.kvn\0\0"s},
-      {"A|*.a||B|*.b||", "A\0*.a\0\0"s},
-      {"", ""},
-      {"no pattern|", ""},
+      {"(*.kvn) | *.log |(*.*) | *.*||", "", "(*.kvn) \0 *.log \0(*.*) \0 *.*\0\0"s},
+      {"(*.kvn) | *.log |(*.*) | *.*||", "*.kvn",
+       "*.kvn\0*.kvn\0(*.kvn) \0 *.log \0(*.*) \0 *.*\0\0"s},
+      {"Files (*.kvn)|*.kvn||", "capture.kvn", "Files (*.kvn)\0*.kvn\0\0"s},
+      {"A|*.a||B|*.b||", "", "A\0*.a\0\0"s},
+      {"", "", ""},
+      {"", "*.kvn", "*.kvn\0*.kvn\0\0"s},
+      {"no pattern|", "", ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(platform::win32::win32FileFilter(c.framework), c.native) << c.framework;
+    EXPECT_EQ(platform::win32::win32FileFilter(c.framework, c.initialName), c.native)
+        << c.framework << " / " << c.initialName;
   }
   EXPECT_EQ(platform::win32::messageBoxText("Can not Open ", ""), "Can not Open ");
   EXPECT_EQ(platform::win32::messageBoxText("Can not Open ", "busy"), "Can not Open \n\nbusy");

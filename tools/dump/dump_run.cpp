@@ -5,10 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "capture/utc_time_text.h"
 #include "platform/process/raw_file.h"
 #include "tools/dump/byte_source.h"
 #include "tools/dump/capture_record_reader.h"
+#include "tools/dump/label_time.h"
 #include "tools/dump/output_buffer.h"
+#include "tools/dump/pcap_dump.h"
 
 namespace capture_text {
 
@@ -25,7 +28,21 @@ int dumpOne(const DumpOptions& options, int fd, const std::string& name, OutputB
   ReadStep step;
   while ((step = reader.next(record)) == ReadStep::Record) {
     if (options.portTag != 0 && record.portTag != options.portTag) continue;
-    writeRecord(options.format, record, out);
+    if (options.timeColumn) {
+      const auto poll = pollOfLabel(record.label);
+      if (!poll) {
+        out.flush();
+        std::fprintf(errors,
+                     "%s: %s: no time for the record at byte offset %llu: its label holds no "
+                     "poll number\n",
+                     kProgram, name.c_str(), static_cast<unsigned long long>(record.offset));
+        return kDumpNotACapture;
+      }
+      const LabelClock clock{options.startMicros, *options.pollMs * 1000};
+      writeRecord(options.format, record, out, utcTimeText(clock.timeOfPoll(*poll)));
+    } else {
+      writeRecord(options.format, record, out);
+    }
     if (out.failed()) return kDumpIoFailed;
   }
   if (step == ReadStep::End) return kDumpOk;
@@ -45,11 +62,12 @@ int dumpOne(const DumpOptions& options, int fd, const std::string& name, OutputB
 }  // namespace
 
 int runDump(const DumpOptions& options, int outFd, std::FILE* errors) {
+  if (options.format == RecordFormat::Pcap) return runPcapDump(options, outFd, errors);
   std::vector<std::string> files = options.files;
   if (files.empty()) files.emplace_back("-");
 
   OutputBuffer out(outFd);
-  out.append(formatHeader(options.format));
+  out.append(formatHeader(options.format, options.timeColumn));
   int status = kDumpOk;
   for (const std::string& file : files) {
     const bool standardInput = file == "-";

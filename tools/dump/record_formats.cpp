@@ -91,8 +91,12 @@ char* putLiteral(char* out, std::string_view text) {
   return out + text.size();
 }
 
-void writeText(const RecordView& r, OutputBuffer& buffer) {
+void writeText(const RecordView& r, OutputBuffer& buffer, std::string_view time) {
   char* out = buffer.reserveLine();
+  if (!time.empty()) {
+    out = putLiteral(out, time);
+    *out++ = ' ';
+  }
   out = putPrintable(out, r.label, static_cast<int>(kLabelBytes));
   *out++ = r.portTag == 1 ? 'A' : r.portTag == 2 ? 'B' : '?';
   *out++ = ' ';
@@ -108,7 +112,7 @@ void writeText(const RecordView& r, OutputBuffer& buffer) {
   buffer.commit(out);
 }
 
-void writeCsv(const RecordView& r, OutputBuffer& buffer) {
+void writeCsv(const RecordView& r, OutputBuffer& buffer, std::string_view time) {
   char* out = buffer.reserveLine();
   out = putDecimal(out, r.offset);
   *out++ = ',';
@@ -122,6 +126,10 @@ void writeCsv(const RecordView& r, OutputBuffer& buffer) {
   out = needsQuotes ? putCsvQuoted(out, r.label, labelLength)
                     : putPrintable(out, r.label, labelLength);
   *out++ = ',';
+  if (!time.empty()) {
+    out = putLiteral(out, time);
+    *out++ = ',';
+  }
   out = putPort(out, r.portTag);
   *out++ = ',';
   out = putDecimal(out, static_cast<std::uint64_t>(r.length));
@@ -133,12 +141,17 @@ void writeCsv(const RecordView& r, OutputBuffer& buffer) {
   buffer.commit(out);
 }
 
-void writeJsonl(const RecordView& r, OutputBuffer& buffer) {
+void writeJsonl(const RecordView& r, OutputBuffer& buffer, std::string_view time) {
   char* out = buffer.reserveLine();
   out = putLiteral(out, "{\"offset\":");
   out = putDecimal(out, r.offset);
   out = putLiteral(out, ",\"label\":");
   out = putJsonString(out, r.label, trimmedLabelLength(r.label));
+  if (!time.empty()) {
+    out = putLiteral(out, ",\"time\":\"");
+    out = putLiteral(out, time);
+    *out++ = '"';
+  }
   out = putLiteral(out, ",\"port\":\"");
   out = putPort(out, r.portTag);
   out = putLiteral(out, "\",\"length\":");
@@ -163,26 +176,32 @@ std::optional<RecordFormat> parseRecordFormat(std::string_view name) {
   if (name == "text") return RecordFormat::Text;
   if (name == "csv") return RecordFormat::Csv;
   if (name == "jsonl") return RecordFormat::Jsonl;
+  if (name == "pcap") return RecordFormat::Pcap;
   return std::nullopt;
 }
 
-std::string_view formatHeader(RecordFormat format) {
-  return format == RecordFormat::Csv ? "offset,label,port,length,hex,text\n" : "";
+std::string_view formatHeader(RecordFormat format, bool withTime) {
+  if (format != RecordFormat::Csv) return "";
+  return withTime ? "offset,label,time,port,length,hex,text\n"
+                  : "offset,label,port,length,hex,text\n";
 }
 
-void writeRecord(RecordFormat format, const RecordView& record, OutputBuffer& out) {
+void writeRecord(RecordFormat format, const RecordView& record, OutputBuffer& out,
+                 std::string_view time) {
   switch (format) {
     case RecordFormat::Text:
-      writeText(record, out);
+      writeText(record, out, time);
       break;
     case RecordFormat::Csv:
-      writeCsv(record, out);
+      writeCsv(record, out, time);
       break;
     case RecordFormat::Jsonl:
-      writeJsonl(record, out);
+      writeJsonl(record, out, time);
       break;
     case RecordFormat::Raw:
       writeRaw(record, out);
+      break;
+    case RecordFormat::Pcap:
       break;
   }
 }

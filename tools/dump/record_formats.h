@@ -22,13 +22,20 @@
 
 namespace capture_text {
 
-enum class RecordFormat { Text, Csv, Jsonl, Raw };
+// With a time column (--time), text lines start with the record's time and
+// a blank, csv has a time field after label, jsonl a "time" after "label":
+//          2026-12-08T17:45:01.250000Z 000042: A AT+RX?  ...
+//
+// pcap is not a line format: see pcap_dump.h.
+enum class RecordFormat { Text, Csv, Jsonl, Raw, Pcap };
 
 std::optional<RecordFormat> parseRecordFormat(std::string_view name);
 
 // The header line of a format, empty for those without one.
-std::string_view formatHeader(RecordFormat format);
+std::string_view formatHeader(RecordFormat format, bool withTime = false);
 
-void writeRecord(RecordFormat format, const RecordView& record, OutputBuffer& out);
+// time: the record's time as text, written as a column when not empty.
+void writeRecord(RecordFormat format, const RecordView& record, OutputBuffer& out,
+                 std::string_view time = {});
 
 }  // namespace capture_text

@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
     std::cout << linesim::usageText();
     return 0;
   }
+  if (std::holds_alternative<linesim::VersionRequested>(parsed)) {
+    std::cout << "korvane-linesim " << KORVANE_VERSION << '\n';
+    return 0;
+  }
   if (const auto* error = std::get_if<linesim::UsageError>(&parsed)) {
     std::cerr << "korvane-linesim: " << error->message << '\n' << linesim::usageText();
     return 2;

@@ -75,6 +75,7 @@ ParseResult parseOptions(const std::vector<std::string_view>& args, const Enviro
       return args[++i];
     };
     if (arg == "--help" || arg == "-h") return HelpRequested{};
+    if (arg == "--version") return VersionRequested{};
     if (arg == "--wait-for-open") {
       options.waitForOpen = true;
     } else if (arg == "--quiet") {
@@ -168,8 +169,9 @@ ParseResult parseOptions(const std::vector<std::string_view>& args, const Enviro
     }
     if (!found) return fail("--baud names no line: " + key);
   }
-  if (options.pattern == Pattern::protocol && options.lines.size() % 2 != 0) {
-    return fail("the protocol pattern needs lines in pairs (requests, replies)");
+  if (isPairedPattern(options.pattern) && options.lines.size() % 2 != 0) {
+    return fail("the " + std::string(patternName(options.pattern)) +
+                " pattern needs lines in pairs (requests, replies)");
   }
   return options;
 }
@@ -185,15 +187,17 @@ under a port name, and sends paced traffic into them. Prints one "sent" line per
   --lines N1,N2,...    add lines by name, labelled A, B, ...
   --baud RATE          rate of every line, 1 to 4000000 (default 115200; 10 bits a byte)
   --baud LINE=RATE     rate of one line, by label or name
-  --pattern P          counter | random | protocol (default counter)
-  --seed N             seed of random and protocol (default 1)
+  --pattern P          counter | random | protocol | modbus (default counter); modbus:
+                       Modbus RTU register reads and replies with their CRC, in pairs
+  --seed N             seed of random, protocol and modbus (default 1)
   --bytes N            stop each line after N bytes
   --seconds S          stop each line S seconds after its first byte (fractions allowed)
   --wait-for-open      start a line only once a reader has opened and configured it
-  --pause-ms MS        pause between protocol exchanges (default 200)
+  --pause-ms MS        pause between protocol and modbus exchanges (default 200)
   --drain-ms MS        at the end, wait up to MS for readers to take queued bytes (default 5000)
   --replace            take over a port name whose link points elsewhere
   --quiet              no progress messages on stderr
+  --help, --version
 )";
 }
 

@@ -37,11 +37,12 @@ struct SimOptions {
 };
 
 struct HelpRequested {};
+struct VersionRequested {};
 struct UsageError {
   std::string message;
 };
 
-using ParseResult = std::variant<SimOptions, HelpRequested, UsageError>;
+using ParseResult = std::variant<SimOptions, HelpRequested, VersionRequested, UsageError>;
 
 // The values of $XDG_CONFIG_HOME and $HOME (null when unset), passed in so tests need not
 // touch the process environment.

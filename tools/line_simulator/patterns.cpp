@@ -13,7 +13,12 @@ std::optional<Pattern> parsePattern(std::string_view name) {
   if (name == "counter") return Pattern::counter;
   if (name == "random") return Pattern::random;
   if (name == "protocol") return Pattern::protocol;
+  if (name == "modbus") return Pattern::modbus;
   return std::nullopt;
+}
+
+bool isPairedPattern(Pattern pattern) {
+  return pattern == Pattern::protocol || pattern == Pattern::modbus;
 }
 
 std::string_view patternName(Pattern pattern) {
@@ -24,6 +29,8 @@ std::string_view patternName(Pattern pattern) {
       return "random";
     case Pattern::protocol:
       return "protocol";
+    case Pattern::modbus:
+      return "modbus";
   }
   return "?";
 }
@@ -37,6 +44,8 @@ std::unique_ptr<ByteStream> makeLineStream(Pattern pattern, std::uint64_t seed,
       return std::make_unique<RandomStream>(seed, lineIndex);
     case Pattern::protocol:
       return std::make_unique<ProtocolSideStream>(seed, lineIndex);
+    case Pattern::modbus:
+      return std::make_unique<ProtocolSideStream>(seed, lineIndex, ExchangeKinds::modbusRtu);
   }
   return nullptr;
 }

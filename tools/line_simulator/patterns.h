@@ -15,13 +15,16 @@ namespace linesim {
 // What a line carries. Every pattern is a pure function of (seed, line index), so what was
 // sent can be regenerated from the simulator's report and compared byte for byte with a
 // capture.
-enum class Pattern { counter, random, protocol };
+enum class Pattern { counter, random, protocol, modbus };
+
+// Whether the pattern runs its lines in pairs of requests and replies.
+bool isPairedPattern(Pattern pattern);
 
 std::optional<Pattern> parsePattern(std::string_view name);
 std::string_view patternName(Pattern pattern);
 
-// The stream of line `lineIndex` (0 for the first line). For `protocol`, even lines carry the
-// requests of pair lineIndex / 2 and odd lines the replies.
+// The stream of line `lineIndex` (0 for the first line). For `protocol` and `modbus`, even lines
+// carry the requests of pair lineIndex / 2 and odd lines the replies.
 std::unique_ptr<ByteStream> makeLineStream(Pattern pattern, std::uint64_t seed,
                                            std::size_t lineIndex);
 

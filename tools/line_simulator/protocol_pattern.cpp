@@ -36,10 +36,12 @@ std::uint16_t frameCrc16(std::span<const std::uint8_t> bytes) {
   return crc;
 }
 
-ProtocolScript::ProtocolScript(std::uint64_t seed, std::size_t pairIndex)
-    : prng_(seed ^ (0xA24BAED4963EE407ull * (static_cast<std::uint64_t>(pairIndex) + 1))) {}
+ProtocolScript::ProtocolScript(std::uint64_t seed, std::size_t pairIndex, ExchangeKinds kinds)
+    : prng_(seed ^ (0xA24BAED4963EE407ull * (static_cast<std::uint64_t>(pairIndex) + 1))),
+      kinds_(kinds) {}
 
 Exchange ProtocolScript::next() {
+  if (kinds_ == ExchangeKinds::modbusRtu) return binaryRead();
   switch (exchangeCount_++ % 3) {
     case 0:
       return asciiRead();
@@ -99,8 +101,9 @@ Exchange ProtocolScript::statusQuery() {
   return e;
 }
 
-ProtocolSideStream::ProtocolSideStream(std::uint64_t seed, std::size_t lineIndex)
-    : script_(seed, lineIndex / 2), replySide_(lineIndex % 2 == 1) {}
+ProtocolSideStream::ProtocolSideStream(std::uint64_t seed, std::size_t lineIndex,
+                                       ExchangeKinds kinds)
+    : script_(seed, lineIndex / 2, kinds), replySide_(lineIndex % 2 == 1) {}
 
 void ProtocolSideStream::fill(std::span<std::uint8_t> out) {
   for (std::uint8_t& b : out) {

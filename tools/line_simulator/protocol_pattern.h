@@ -10,6 +10,9 @@
 
 namespace linesim {
 
+// Which exchanges a conversation holds: the mixed one, or Modbus RTU register reads alone.
+enum class ExchangeKinds { mixed, modbusRtu };
+
 // One request from the controller on the first line of a pair and the device's reply on the
 // second.
 struct Exchange {
@@ -23,10 +26,12 @@ struct Exchange {
 // function 3, start register, count; the reply carries address, 3, byte count, the registers
 // and its own CRC), and an ASCII status query ("AT+STAT?\r\n" answered with temperature,
 // supply voltage and humidity). The values come from a generator seeded per pair, so the
-// conversation can be regenerated.
+// conversation can be regenerated. With ExchangeKinds::modbusRtu every exchange is the binary
+// read, a Modbus RTU "Read Holding Registers" request and its reply.
 class ProtocolScript {
  public:
-  ProtocolScript(std::uint64_t seed, std::size_t pairIndex);
+  ProtocolScript(std::uint64_t seed, std::size_t pairIndex,
+                 ExchangeKinds kinds = ExchangeKinds::mixed);
   Exchange next();
 
  private:
@@ -35,6 +40,7 @@ class ProtocolScript {
   Exchange statusQuery();
 
   Xorshift64Star prng_;
+  ExchangeKinds kinds_;
   std::uint64_t exchangeCount_ = 0;
 };
 
@@ -46,7 +52,8 @@ std::uint16_t frameCrc16(std::span<const std::uint8_t> bytes);
 // (line 2k) or the replies (line 2k+1). Pauses between exchanges carry no bytes.
 class ProtocolSideStream : public ByteStream {
  public:
-  ProtocolSideStream(std::uint64_t seed, std::size_t lineIndex);
+  ProtocolSideStream(std::uint64_t seed, std::size_t lineIndex,
+                     ExchangeKinds kinds = ExchangeKinds::mixed);
   void fill(std::span<std::uint8_t> out) override;
 
  private:

@@ -51,7 +51,8 @@ struct Line {
 
 struct Pair {
   enum class Phase { request, turnaround, reply, pause };
-  Pair(std::uint64_t seed, std::size_t pairIndex) : script(seed, pairIndex) {}
+  Pair(std::uint64_t seed, std::size_t pairIndex, ExchangeKinds kinds)
+      : script(seed, pairIndex, kinds) {}
 
   ProtocolScript script;
   Exchange current;
@@ -90,7 +91,7 @@ int Simulation::run() {
   try {
     for (std::size_t i = 0; i < options_.lines.size(); ++i) {
       auto line = std::make_unique<Line>(options_.lines[i], i, options_);
-      if (options_.pattern != Pattern::protocol) {
+      if (!isPairedPattern(options_.pattern)) {
         line->stream = makeLineStream(options_.pattern, options_.seed, i);
       }
       out_ << formatOpenLine(line->setup.label, line->setup.name, line->pty.slavePath()) << '\n'
@@ -102,8 +103,11 @@ int Simulation::run() {
     log_ << "korvane-linesim: " << e.what() << '\n';
     return 1;  // the links made so far go with lines_
   }
-  if (options_.pattern == Pattern::protocol) {
-    for (std::size_t p = 0; p < lines_.size() / 2; ++p) pairs_.emplace_back(options_.seed, p);
+  if (isPairedPattern(options_.pattern)) {
+    const ExchangeKinds kinds =
+        options_.pattern == Pattern::modbus ? ExchangeKinds::modbusRtu : ExchangeKinds::mixed;
+    for (std::size_t p = 0; p < lines_.size() / 2; ++p)
+      pairs_.emplace_back(options_.seed, p, kinds);
   }
   if (options_.waitForOpen) say("waiting for a reader on each line");
 
@@ -139,11 +143,17 @@ void Simulation::startLines(Clock::time_point now) {
   for (auto& line : lines_) {
     if (line->started) continue;
     // A protocol pair runs when its request line is ready; the reply line goes with it.
-    const bool replyLine = options_.pattern == Pattern::protocol && line->index % 2 == 1;
+    const bool replyLine = isPairedPattern(options_.pattern) && line->index % 2 == 1;
     if (replyLine) {
       if (!lines_[line->index - 1]->started) continue;
-    } else if (options_.waitForOpen && !line->gate.ready(line->pty.readerState(), now)) {
-      continue;
+    } else if (options_.waitForOpen) {
+      if (!line->gate.ready(line->pty.readerState(), now)) continue;
+      // A pair also waits for the reader of its replies: a reply sent before that port is open
+      // and flushed would be lost to it.
+      if (isPairedPattern(options_.pattern)) {
+        Line& reply = *lines_[line->index + 1];
+        if (!reply.gate.ready(reply.pty.readerState(), now)) continue;
+      }
     }
     line->started = true;
     line->startedAt = now;
@@ -198,7 +208,7 @@ void Simulation::checkLimits(Line& line, Clock::time_point now) {
   if (line.sender.limitReached()) line.finished = true;
   if (options_.timeLimit && now - line.startedAt >= *options_.timeLimit) line.finished = true;
   // A protocol pair ends with its request line, once the exchange in flight is over.
-  if (options_.pattern == Pattern::protocol && line.index % 2 == 1) {
+  if (isPairedPattern(options_.pattern) && line.index % 2 == 1) {
     const Line& request = *lines_[line.index - 1];
     const Pair& pair = pairs_[line.index / 2];
     if (request.finished && (pair.phase == Pair::Phase::pause || line.sender.idle())) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "platform/process/raw_file.h"
 #include "tools/dump/byte_source.h"
@@ -19,13 +20,25 @@ constexpr auto kSyncInterval = std::chrono::seconds(1);
 
 std::string systemError(int error) { return std::strerror(error); }
 
+std::string inUseText(const std::string& writer) {
+  return "in use by " + writer +
+         ", which is writing it; a capture file takes one writer at a time: name another file, "
+         "or wait until that one ends";
+}
+
 }  // namespace
 
 CaptureFileWriter::~CaptureFileWriter() {
+  flusher_.reset();
   if (fd_ >= 0) io::closeFile(fd_);
 }
 
 std::string CaptureFileWriter::checkUsable(const std::string& path, bool append) {
+  // A file another recorder is writing is named as such first, whatever
+  // else is true of it.
+  if (const std::string writer = io::otherWriterOf(path); !writer.empty()) {
+    return inUseText(writer);
+  }
   if (!append) {
     std::error_code error;
     if (std::filesystem::exists(path, error)) {
@@ -70,11 +83,26 @@ std::string CaptureFileWriter::checkUsable(const std::string& path, bool append)
 
 std::string CaptureFileWriter::open(const std::string& path, bool append) {
   fd_ = append ? io::openToAppend(path) : io::createNew(path);
-  if (fd_ < 0) return systemError(errno);
+  if (fd_ < 0) {
+    const int error = errno;
+    const std::string writer = error == EACCES ? io::otherWriterOf(path) : std::string();
+    return writer.empty() ? systemError(error) : inUseText(writer);
+  }
+  // Held until the file closes: a second recorder or a Save File is refused.
+  if (!io::lockForWriting(fd_)) {
+    const std::string writer = io::otherWriterOf(path);
+    io::closeFile(fd_);
+    fd_ = -1;
+    return inUseText(writer.empty() ? std::string("another program") : writer);
+  }
   const auto size = io::fileSize(fd_);
   if (!size) return systemError(errno);
   bytes_ = *size;
   lastSync_ = std::chrono::steady_clock::now();
+  flusher_ = std::make_unique<DiskFlusher>([this] {
+    if (flushDelay_.count() > 0) std::this_thread::sleep_for(flushDelay_);
+    return io::flushToDisk(fd_) ? 0 : (errno != 0 ? errno : EIO);
+  });
   return {};
 }
 
@@ -101,10 +129,15 @@ std::string CaptureFileWriter::write(const std::uint8_t* bytes, std::size_t coun
 }
 
 std::string CaptureFileWriter::syncIfDue(std::chrono::steady_clock::time_point now, bool force) {
+  if (flusher_ == nullptr) return {};
+  if (const int error = flusher_->takeError(); error != 0) return systemError(error);
   if (!unsynced_ || (!force && now - lastSync_ < kSyncInterval)) return {};
   lastSync_ = now;
   unsynced_ = false;
-  if (!io::flushToDisk(fd_)) return systemError(errno);
+  flusher_->request();
+  if (!force) return {};
+  flusher_->waitDone();
+  if (const int error = flusher_->takeError(); error != 0) return systemError(error);
   return {};
 }
 

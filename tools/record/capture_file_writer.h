@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "tools/record/disk_flusher.h"
 
 namespace recorder {
 
@@ -30,16 +33,26 @@ class CaptureFileWriter {
   std::string write(const std::uint8_t* bytes, std::size_t count);
 
   // Makes what was written durable when a second has passed since the last
-  // time (or always, with force); the reason when that failed.
+  // time (or always, with force). The flush runs on a worker and this
+  // returns at once, but for force, which waits for it. The reason when a
+  // flush failed, told at the first call after it.
   std::string syncIfDue(std::chrono::steady_clock::time_point now, bool force = false);
 
   std::uint64_t bytes() const { return bytes_; }
+
+  // For measurements: every flush to disk takes this much longer, as on a
+  // slow or failing disk.
+  void slowFlushesBy(std::chrono::milliseconds delay) { flushDelay_ = delay; }
+  bool isOpen() const { return fd_ >= 0; }
 
  private:
   int fd_ = -1;
   std::uint64_t bytes_ = 0;  // whole records in the file
   bool unsynced_ = false;
   std::chrono::steady_clock::time_point lastSync_{};
+  std::chrono::milliseconds flushDelay_{0};
+  // Last, so that it stops (and finishes its flush) before the file closes.
+  std::unique_ptr<DiskFlusher> flusher_;
 };
 
 // How many leading bytes of [bytes, bytes + count) are whole records of no

@@ -4,15 +4,19 @@ namespace recorder {
 
 namespace {
 
-// A count the driver cannot give is unknown, which is not zero.
-std::string count(const std::optional<std::uint64_t>& value) {
-  return value ? std::to_string(*value) : "unknown";
+// A count the driver cannot give is unknown, which is not zero; one that is
+// only a lower bound is written ">=3", so that a script reading it as a
+// plain number fails instead of taking it for exact.
+std::string count(const std::optional<std::uint64_t>& value, bool atLeast) {
+  if (!value) return "unknown";
+  return (atLeast && *value != 0 ? ">=" : "") + std::to_string(*value);
 }
 
 }  // namespace
 
 std::string formatTally(const PortTally& t) {
   const PortStatistics& s = t.statistics;
+  const bool atLeast = s.lineErrors.atLeast;
   std::string line = "port=";
   line += t.letter;
   line += " name=" + s.name;
@@ -20,11 +24,14 @@ std::string formatTally(const PortTally& t) {
   line += " bytes=" + std::to_string(s.bytesReceived) +
           " records=" + std::to_string(s.recordsCaptured) +
           " failed-reads=" + std::to_string(t.failedReads) +
-          " parity=" + count(s.lineErrors.parity) + " framing=" + count(s.lineErrors.framing) +
-          " overrun=" + count(s.lineErrors.overrun) +
-          " buffer-overrun=" + count(s.lineErrors.bufferOverrun) +
-          " breaks=" + count(s.lineErrors.breaks) + " device-lost=" + std::to_string(s.timesLost) +
-          " device-back=" + std::to_string(s.timesBack);
+          " parity=" + count(s.lineErrors.parity, atLeast) +
+          " framing=" + count(s.lineErrors.framing, atLeast) +
+          " overrun=" + count(s.lineErrors.overrun, atLeast) +
+          " buffer-overrun=" + count(s.lineErrors.bufferOverrun, atLeast) +
+          " breaks=" + count(s.lineErrors.breaks, atLeast) +
+          " device-lost=" + std::to_string(s.timesLost) +
+          " device-back=" + std::to_string(s.timesBack) +
+          " damaged=" + count(s.damagedBytes, false);
   return line;
 }
 

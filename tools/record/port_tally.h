@@ -19,7 +19,8 @@ struct PortTally {
 //   port=A name=COM3 device=/dev/pts/4 bytes=51200 records=3200 failed-reads=0
 //   parity=unknown framing=unknown overrun=unknown buffer-overrun=unknown
 //   breaks=unknown device-lost=0 device-back=0
-// (one line; device= only when the name stands for another device).
+// (one line; device= only when the name stands for another device). A count
+// the driver gives only as a lower bound (Windows) reads framing=>=3.
 std::string formatTally(const PortTally& tally);
 
 }  // namespace recorder

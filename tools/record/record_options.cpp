@@ -129,10 +129,10 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
       value = arg.substr(eq + 1);
     }
     static constexpr std::string_view kValued[] = {
-        "--port-a",      "--port-b",      "--baud",        "--baud-a",
-        "--baud-b",      "--data-bits-a", "--data-bits-b", "--stop-bits-a",
-        "--stop-bits-b", "--parity-a",    "--parity-b",    "--poll-ms",
-        "--seconds",     "--max-bytes",   "--store-mb",    "--recycle-at"};
+        "--port-a",      "--port-b",      "--baud",        "--baud-a",      "--baud-b",
+        "--data-bits-a", "--data-bits-b", "--stop-bits-a", "--stop-bits-b", "--parity-a",
+        "--parity-b",    "--poll-ms",     "--seconds",     "--max-bytes",   "--store-mb",
+        "--recycle-at",  "--pcap",        "--join-gap",    "--join-baud"};
     bool known = false;
     for (std::string_view valued : kValued) known = known || name == valued;
     if (!known) return RecordUsageError{"unknown option " + std::string(arg)};
@@ -149,8 +149,14 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
         continue;
       }
       // The settings file keeps 8 bytes of a name; the device path rule
-      // takes names of up to 11 characters.
-      if (text.empty() || text.size() > 11) {
+      // takes names of up to 11 characters. A remote line's address
+      // (rfc2217://HOST:PORT, tcp://HOST:PORT) is read like a stored value,
+      // whose read buffer holds 63 characters.
+      const bool address = text.find("://") != std::string::npos;
+      if (address && text.size() > 63) {
+        return RecordUsageError{std::string(name) + " takes an address of at most 63 characters"};
+      }
+      if (!address && (text.empty() || text.size() > 11)) {
         return RecordUsageError{std::string(name) + " takes a port name of 1 to 11 characters"};
       }
       options.settings[portB ? "Port2" : "Port1"] = text;
@@ -196,14 +202,40 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
       const auto mb = parseUnsigned(text);
       if (!mb || *mb < 1 || *mb > 32) return RecordUsageError{"--store-mb takes 1 to 32"};
       options.storeMB = static_cast<int>(*mb);
+    } else if (name == "--pcap") {
+      if (text.empty()) return RecordUsageError{"--pcap takes a file name"};
+      options.pcapFile = text;
+    } else if (name == "--join-gap") {
+      options.joinGap = pcap_export::parseJoinGap(text);
+      if (!options.joinGap) {
+        return RecordUsageError{std::string("--join-gap takes ") + pcap_export::kJoinGapForms +
+                                ", not " + text};
+      }
+    } else if (name == "--join-baud") {
+      const auto baud = parseUnsigned(text);
+      if (!baud || *baud < 50 || *baud > 4'000'000) {
+        return RecordUsageError{"--join-baud takes a baud rate from 50 to 4000000, not " + text};
+      }
+      options.joinBaud = static_cast<std::uint32_t>(*baud);
     } else if (name == "--recycle-at") {
       const auto bytes = parseByteCount(text);
       if (!bytes || *bytes == 0) return RecordUsageError{"--recycle-at takes a size in bytes"};
       options.recycleAtBytes = bytes;
     }
   }
-  if (files.size() != 1) {
-    return RecordUsageError{files.empty() ? "no capture file named" : "one capture file only"};
+  if (files.size() > 1) return RecordUsageError{"one capture file only"};
+  if (files.empty() && options.pcapFile.empty()) return RecordUsageError{"no capture file named"};
+  if (options.pcapFile.empty() && (options.joinGap || options.joinBaud)) {
+    return RecordUsageError{"--join-gap and --join-baud shape the pcap file: add --pcap FILE"};
+  }
+  if (options.joinBaud && !options.joinGap) {
+    return RecordUsageError{"--join-baud counts the characters of --join-gap: add --join-gap"};
+  }
+  if (files.empty() && (options.maxBytes || options.append)) {
+    return RecordUsageError{"--max-bytes and --append are about the capture file: name one"};
+  }
+  if (!files.empty() && files.front() == options.pcapFile) {
+    return RecordUsageError{"the capture file and the pcap file must differ"};
   }
   if (options.recycleAtBytes && *options.recycleAtBytes > highestRecycleAt(options.storeMB)) {
     return RecordUsageError{"--recycle-at must leave room for one more read in the " +
@@ -211,20 +243,22 @@ RecordParse parseRecordOptions(const std::vector<std::string_view>& args) {
                             std::to_string(highestRecycleAt(options.storeMB)) + " bytes, not " +
                             std::to_string(*options.recycleAtBytes)};
   }
-  options.file = files.front();
+  if (!files.empty()) options.file = files.front();
   options.settings["MEMSIZE"] = std::to_string(options.storeMB);
   return options;
 }
 
 std::string recordUsageText() {
   return "Usage: korvane-record [OPTION]... FILE\n"
+         "  or:  korvane-record --pcap PCAPFILE [OPTION]... [FILE]\n"
          "Capture the monitor's ports into the capture file FILE until stopped\n"
          "(Ctrl+C, SIGTERM, or closing the console on Windows), --seconds or\n"
          "--max-bytes. Settings, port names and the file format are the monitor's;\n"
          "the options below replace a setting for this run only. Records are written\n"
          "as they arrive and flushed every second.\n"
          "\n"
-         "  --port-a NAME          port A's device (a port name as in Setup)\n"
+         "  --port-a NAME          port A's device (a port name as in Setup, or a\n"
+         "                         remote line: rfc2217://HOST:PORT, tcp://HOST:PORT)\n"
          "  --port-b NAME|off      port B's device, or off to capture port A alone\n"
          "  --baud N               both ports' baud rate, 50 to 4000000\n"
          "  --baud-a N, --baud-b N\n"
@@ -236,6 +270,17 @@ std::string recordUsageText() {
          "  --max-bytes N          stop before the file grows past N bytes (K, M, G)\n"
          "  --append               add to an existing capture file (it must end on a\n"
          "                         whole record); without it FILE must not exist\n"
+         "  --pcap PCAPFILE        also write a pcap file (link type 250, serial line)\n"
+         "                         for Wireshark and tshark: one packet per port per\n"
+         "                         poll that brought data, stamped with the poll's\n"
+         "                         wall-clock time; port A as DATA_TX_START, port B\n"
+         "                         as DATA_RX_START; line errors and lost devices as\n"
+         "                         event packets. Without FILE only this file is written\n"
+         "  --join-gap GAP         join a port's packets into frames while the silence\n"
+         "                         between them is shorter than GAP: a time (4ms) or\n"
+         "                         characters of 11 bits (3.5c, the Modbus RTU rule)\n"
+         "  --join-baud N          count those characters at N baud, not at each\n"
+         "                         port's own rate\n"
          "  --help, --version\n"
          "\n"
          "At the end a summary per port goes to standard output. Exit status: 0 the\n"

@@ -9,9 +9,14 @@
 #include <variant>
 #include <vector>
 
+#include "tools/pcap/join_gap.h"
+
 namespace recorder {
 
 inline constexpr int kDefaultStoreMB = 32;
+// The driver's input queue the recorder asks for: 64 KiB, 2.5 s of a line
+// at 256000 baud (the window asks for 1024 bytes, 40 ms).
+inline constexpr std::uint32_t kRecorderDriverQueueBytes = 64 * 1024;
 // The most one read of a port adds to the store: 256 bytes as 16 records of
 // 26. A store that cannot take that much more waits to be recycled.
 inline constexpr std::uint64_t kOneReadStoreBytes = 16 * (16 + 10);
@@ -25,7 +30,12 @@ inline constexpr double kMostSeconds = 100.0 * 365 * 24 * 3600;
 std::uint64_t highestRecycleAt(int storeMB);
 
 struct RecordOptions {
-  std::string file;
+  std::string file;  // empty when only the pcap file is written
+  // --pcap: a pcap file of the capture beside (or, with no FILE, instead of)
+  // the capture file; --join-gap and --join-baud join its packets to frames.
+  std::string pcapFile;
+  std::optional<pcap_export::JoinGap> joinGap;
+  std::optional<std::uint32_t> joinBaud;
   bool append = false;
   // Settings values replaced for this run, by value name ("Port1", "BaudRate2",
   // "POLLTIME", "Disable", ...), already checked against their tables.

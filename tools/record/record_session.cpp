@@ -76,7 +76,7 @@ const char* endName(SessionEnd end) {
 }
 
 SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
-                         std::FILE* messages) {
+                         PcapRecording& pcap, std::FILE* messages) {
   MonitorState& s = monitorState;
   SessionResult result;
   result.portsInUse = s.portBDisabled != 0 ? 1 : 2;
@@ -108,11 +108,20 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     result.end = end;
   };
 
+  auto failPcap = [&](const std::string& what) {
+    std::fprintf(messages,
+                 "korvane-record: %s: %s; the file ends on its last whole packet at byte %llu\n",
+                 pcap.file().path().c_str(), what.c_str(),
+                 static_cast<unsigned long long>(pcap.file().bytes()));
+    result.end = SessionEnd::WriteFailed;
+  };
+
   for (;;) {
     const Clock::time_point now = Clock::now();
     const bool timeUp =
         options.seconds && std::chrono::duration<double>(now - start).count() >= *options.seconds;
     const bool last = platform::process::stopRequested() || timeUp;
+    const Clock::time_point tickStart = Clock::now();
 
     pollConnectedPorts(host);
     ++result.ticks;
@@ -130,8 +139,14 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     const std::size_t fitting = wholeRecordsWithin(writtenUpTo, newBytes, room, &records);
     const bool limitReached = fitting < newBytes;
     newBytes = fitting;
+    // The poll's time is the clock reading taken just before its reads.
+    if (const std::string error = pcap.afterPoll(now, writtenUpTo, newBytes); !error.empty()) {
+      failPcap(error);
+      break;
+    }
     if (newBytes > 0) {
-      if (const std::string error = file.write(writtenUpTo, newBytes); !error.empty()) {
+      if (const std::string error = file.isOpen() ? file.write(writtenUpTo, newBytes) : "";
+          !error.empty()) {
         fail(SessionEnd::WriteFailed, "writing failed: " + error);
         break;
       }
@@ -149,6 +164,16 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     if (const std::string error = file.syncIfDue(Clock::now(), ending); !error.empty()) {
       fail(SessionEnd::WriteFailed, "flushing to disk failed: " + error);
       break;
+    }
+    if (const std::string error = pcap.syncIfDue(Clock::now(), ending); !error.empty()) {
+      failPcap("flushing to disk failed: " + error);
+      break;
+    }
+    // The last tick waits for its flush on purpose; no read comes after it.
+    if (!ending) {
+      result.longestTickMs =
+          std::max(result.longestTickMs,
+                   std::chrono::duration<double, std::milli>(Clock::now() - tickStart).count());
     }
     if (ending) {
       result.end = limitReached ? SessionEnd::MaxBytes
@@ -169,6 +194,11 @@ SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, Capture
     }
     // A stop request ends the sleep early, so it is served at once.
     platform::process::sleepUntil(deadline);
+  }
+
+  // The frames still open end with the capture, on every way out.
+  if (const std::string error = pcap.finish(); !error.empty() && endedAsAsked(result.end)) {
+    failPcap("writing failed: " + error);
   }
 
   // Taken while the ports are still open: the line errors are the driver's.

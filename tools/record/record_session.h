@@ -12,6 +12,7 @@
 #include <string>
 
 #include "tools/record/capture_file_writer.h"
+#include "tools/record/pcap_recording.h"
 #include "tools/record/port_tally.h"
 #include "tools/record/record_options.h"
 
@@ -27,12 +28,17 @@ struct SessionResult {
   std::uint64_t ticks = 0;
   std::uint64_t recycles = 0;
   double seconds = 0;
+  // The longest tick's work (reading the ports, writing, flushing), which
+  // must stay well below what the driver's queue holds at the line's rate.
+  double longestTickMs = 0;
   std::array<PortTally, 2> ports;
   int portsInUse = 2;
 };
 
+// The capture file may be left unopened (a recording to the pcap file
+// alone); pcap gets every poll's records and its clock reading.
 SessionResult runSession(const RecordOptions& options, CSetupDlg& setup, CaptureFileWriter& file,
-                         std::FILE* messages);
+                         PcapRecording& pcap, std::FILE* messages);
 
 // Whether the session ended as the user asked.
 bool endedAsAsked(SessionEnd end);

@@ -30,6 +30,8 @@ class SettingsOverrides final : public platform::RegistryBackend {
                                           const std::uint8_t* data,
                                           std::uint32_t dataLength) override;
   void closeKey(platform::RegistryKey key) override;
+  // The settings file's fault, told as the monitor tells it.
+  std::string takeStoreFault() override { return settingsFile_.takeStoreFault(); }
 
  private:
   // Opens the settings file's key the way asked, or only the replaced

@@ -1,8 +1,8 @@
-#include "platform/qt/code_page_437.h"
+#include "platform/desktop/code_page_437.h"
 
 #include <array>
 
-namespace platform::qt {
+namespace platform::desktop {
 namespace {
 
 // 0x00 to 0x1F: the pictures the PC character ROM shows for control codes.
@@ -43,4 +43,4 @@ char32_t glyphCodePoint(std::uint8_t byte) {
   return kHigh[static_cast<std::size_t>(byte - 0x80)];
 }
 
-}  // namespace platform::qt
+}  // namespace platform::desktop

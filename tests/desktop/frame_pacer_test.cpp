@@ -1,10 +1,10 @@
-#include "platform/qt/frame_pacer.h"
+#include "platform/desktop/frame_pacer.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using platform::qt::FramePacer;
+using platform::desktop::FramePacer;
 
 constexpr int kFrame = 16;
 constexpr int kStream = 50;

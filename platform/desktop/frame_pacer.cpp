@@ -1,8 +1,8 @@
-#include "platform/qt/frame_pacer.h"
+#include "platform/desktop/frame_pacer.h"
 
 #include <algorithm>
 
-namespace platform::qt {
+namespace platform::desktop {
 
 int FramePacer::delayMs(std::int64_t nowMs) const {
   if (!hasFlushed_) return 0;
@@ -27,4 +27,4 @@ void FramePacer::flushed(std::int64_t nowMs) {
   lastFlushMs_ = nowMs;
 }
 
-}  // namespace platform::qt
+}  // namespace platform::desktop

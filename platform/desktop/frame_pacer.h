@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-namespace platform::qt {
+namespace platform::desktop {
 
 class FramePacer {
  public:
@@ -40,4 +40,4 @@ class FramePacer {
   bool inputPending_ = false;
 };
 
-}  // namespace platform::qt
+}  // namespace platform::desktop

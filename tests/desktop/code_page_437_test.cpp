@@ -1,10 +1,10 @@
-#include "platform/qt/code_page_437.h"
+#include "platform/desktop/code_page_437.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-using platform::qt::glyphCodePoint;
+using platform::desktop::glyphCodePoint;
 
 TEST(CodePage437, EveryByteHasItsOwnCharacterAndOnlyTheSpaceIsBlank) {
   std::set<char32_t> seen;

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-namespace platform::qt {
+namespace platform::desktop {
 
 // The Unicode code point drawn for a byte value.
 char32_t glyphCodePoint(std::uint8_t byte);
 
-}  // namespace platform::qt
+}  // namespace platform::desktop

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The recorder's longest tick on a slow disk: both lines of the line
+# simulator at BAUD for SECONDS while every flush of the capture file to disk
+# takes SLOW_MS longer (KORVANE_SLOW_DISK_MS, the recorder's seam for this
+# measurement). Prints the recorder's summary, whose longest-tick-ms is the
+# longest tick's work apart from the last, and the simulator's report, whose
+# stalls count the times a line's queue was full and it had to wait.
+#   bench/tools/flush_stall.sh [SECONDS, default 10] [SLOW_MS, default 300] [BUILD DIR, default build/release] [BAUD, default 256000]
+# The build dir must hold korvane-record and korvane-linesim already.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+seconds=${1:-10}
+slow_ms=${2:-300}
+build=${3:-build/release}
+baud=${4:-256000}
+
+work=$(mktemp -d)
+sim_pid=
+rec_pid=
+cleanup() {
+  [ -n "$rec_pid" ] && kill "$rec_pid" 2>/dev/null || true
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work KORVANE_REGISTRY=$work/registry.reg
+mkdir -p "$work/korvane/ports"
+
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+"$build/tools/line_simulator/korvane-linesim" --lines COM3,COM4 --baud "$baud" --pattern counter \
+  --seconds "$seconds" --wait-for-open --quiet >"$work/sent" &
+sim_pid=$!
+sleep 0.3
+KORVANE_SLOW_DISK_MS=$slow_ms "$build/tools/record/korvane-record" --baud "$baud" \
+  "$work/capture.kvn" >"$work/summary" &
+rec_pid=$!
+wait "$sim_pid"
+sim_pid=
+sleep 0.5
+kill -TERM "$rec_pid"
+wait "$rec_pid"
+rec_pid=
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+cat "$work/summary" "$work/sent"

@@ -164,6 +164,9 @@ int main(int argc, char** argv) {
         return;
       }
       if (++run.fullNotices > 1) return;
+      // The ports closed with the full store; a line that went on sending
+      // into them would fill their queues and count as held off.
+      simulator.stop();
       run.fullAt = Clock::now();
       run.cpuAtFull = soak::cpuSecondsUsed();
       run.pollsAtFull = monitorState.pollSeq;
@@ -199,6 +202,7 @@ int main(int argc, char** argv) {
         run.pollsAtFull = monitorState.pollSeq;
         run.recordsAtFull = monitorState.recordCount;
         session.command(ID_DISCONNECT);
+        simulator.stop();
         session.command(ID_SAVE_FILE);
         run.saved = fs::exists(capturePath);
         run.storeBytesAtSave =

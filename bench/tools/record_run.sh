@@ -7,6 +7,7 @@
 # and checks each line's bytes in the file (count and CRC-32, through
 # korvane-dump --raw) against what the simulator reports it sent.
 #   bench/tools/record_run.sh [SECONDS, default 60] [BUILD DIR, default build/release] [BAUD]
+#                             [RECORDER OPTION ...]
 # A run longer than about 400 s at 256000 baud (about 35 s at 3000000)
 # writes more than 32 MiB: more than the window's store holds, and past a
 # recycle of the recorder's store. Prints the load average before and after,
@@ -17,6 +18,7 @@ cd "$(dirname "$0")/../.."
 seconds=${1:-60}
 build=${2:-build/release}
 baud=${3:-256000}
+shift $(($# < 3 ? $# : 3))
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF -DKORVANE_QT=OFF \
   -DKORVANE_BENCH=OFF >/dev/null
@@ -40,7 +42,7 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
   --seconds "$seconds" --wait-for-open --quiet >"$work/sent" &
 sim_pid=$!
 sleep 0.3
-"$build/tools/record/korvane-record" --baud "$baud" "$work/capture.kvn" >"$work/summary" &
+"$build/tools/record/korvane-record" --baud "$baud" "$@" "$work/capture.kvn" >"$work/summary" &
 rec_pid=$!
 start=$(date +%s.%N)
 

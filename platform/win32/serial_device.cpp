@@ -106,10 +106,10 @@ bool SerialDevices::setQueues(CommHandle handle, std::uint32_t inputBytes,
                               std::uint32_t outputBytes) {
   Device* device = find(handle);
   if (device == nullptr) return false;
-  device->inputQueue = inputQueueFor(inputBytes);
+  device->inputQueue = inputBytes;
   device->outputQueue = outputBytes;
   return valid(device->handle) &&
-         SetupComm(win32Handle(device->handle), *device->inputQueue, outputBytes) != FALSE;
+         SetupComm(win32Handle(device->handle), inputBytes, outputBytes) != FALSE;
 }
 
 bool SerialDevices::purge(CommHandle handle) {
@@ -309,10 +309,6 @@ LineErrorCounts SerialDevices::lineErrors(CommHandle handle) {
   if (device == nullptr) return {};
   if (device->present) pollStatus(*device);
   return device->errors.counts();
-}
-
-std::uint32_t SerialDevices::inputQueueFor(std::uint32_t asked) const {
-  return std::max(asked, options_.minimumInputQueue);
 }
 
 bool SerialDevices::devicePresent(CommHandle handle) const {

@@ -125,12 +125,4 @@ TEST(TypedBaudRate, DigitsAloneFrom50To4000000AreARateAndAnythingElseSaysWhyNot)
   }
 }
 
-TEST(TypedBaudRate, EncodesPastTheTableWhileEveryListEntryKeepsItsIndex) {
-  for (std::size_t i = 0; i < BaudRateTable.size(); ++i) {
-    EXPECT_EQ(lineSettingIndex(BaudRateTable, BaudRateTable[i].text), static_cast<int>(i));
-  }
-  EXPECT_EQ(lineSettingIndex(BaudRateTable, "921600"), kTypedBaudIndex);
-  EXPECT_EQ(kTypedBaudIndex, LineSettingsField::kBaudMask) << "the index fits the baud field";
-}
-
 }  // namespace

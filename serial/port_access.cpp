@@ -121,6 +121,7 @@ void CSetupDlg::openAllPorts() {
       AfxExitProcess(kOpenFailedExitStatus);
     }
   }
+  SetFineTimerStep(true);  // the poll timer keeps its period while connected
   monitorState.connected = 1;
 }
 
@@ -135,6 +136,7 @@ void releaseOpenPorts() {
     platform::commBackend().close(handle);
     handle = platform::kInvalidCommHandle;
   }
+  SetFineTimerStep(false);
   monitorState.connected = 0;
 }
 

@@ -102,6 +102,8 @@ const platform::CaretState& currentCaret() { return caret; }
 
 void resetCaretForTests() { caret = platform::CaretState{}; }
 
+void SetFineTimerStep(bool fine) { windowSystem().setFineTimerStep(fine); }
+
 void AfxExitProcess(int status) {
   windowSystem().exitProcess(status);
   std::abort();  // a backend whose exit returned

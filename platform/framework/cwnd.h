@@ -77,6 +77,9 @@ void SetCaretBlinkTime(UINT ms);
 const platform::CaretState& currentCaret();
 void resetCaretForTests();
 
+// Asks for the platform's finest timer step while the ports are connected.
+void SetFineTimerStep(bool fine);
+
 // Ends the process through the platform (observed, not performed, in tests).
 [[noreturn]] void AfxExitProcess(int status);
 

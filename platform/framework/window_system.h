@@ -119,6 +119,11 @@ class WindowSystem {
   // The caret changed in any way (shape, position, visibility, blink time).
   virtual void caretChanged(const CaretState& caret) = 0;
 
+  // While fine is set the ports are connected and the poll timer must keep
+  // its period: a platform whose timers step coarsely by default asks for
+  // its finest step, and gives it back when fine is cleared.
+  virtual void setFineTimerStep(bool /*fine*/) {}
+
   // Drawing. beginDraw returns a surface valid until endDraw.
   virtual DrawSurface& beginDraw(WindowHandle window, DrawKind kind) = 0;
   virtual void endDraw(DrawSurface& surface) = 0;

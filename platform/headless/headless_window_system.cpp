@@ -263,6 +263,7 @@ WindowRecord* HeadlessWindowSystem::window(WindowHandle handle) {
 
 void HeadlessWindowSystem::reset() {
   windows_.clear();
+  fineTimerStep_ = false;
   timers_.clear();
   nowMs_ = 0;
   messageBoxHandler_ = nullptr;

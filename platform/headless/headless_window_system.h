@@ -73,6 +73,7 @@ class HeadlessWindowSystem final : public platform::WindowSystem {
   bool setTimer(platform::WindowHandle window, UINT_PTR id, UINT periodMs) override;
   bool killTimer(platform::WindowHandle window, UINT_PTR id) override;
   void caretChanged(const platform::CaretState& caret) override;
+  void setFineTimerStep(bool fine) override { fineTimerStep_ = fine; }
   platform::DrawSurface& beginDraw(platform::WindowHandle window, platform::DrawKind kind) override;
   void endDraw(platform::DrawSurface& surface) override;
   int messageBox(const platform::MessageBoxRequest& request) override;
@@ -120,6 +121,7 @@ class HeadlessWindowSystem final : public platform::WindowSystem {
   WindowRecord* window(platform::WindowHandle handle);
   std::optional<int> quitCode() const { return quitCode_; }
   std::optional<int> exitStatus() const { return exitStatus_; }
+  bool fineTimerStep() const { return fineTimerStep_; }
 
   // Forgets everything: windows, timers, recordings, handlers.
   void reset();
@@ -146,6 +148,7 @@ class HeadlessWindowSystem final : public platform::WindowSystem {
   std::vector<CDialog*> openDialogs_;
   std::optional<int> quitCode_;
   std::optional<int> exitStatus_;
+  bool fineTimerStep_ = false;
 };
 
 // The instance tests use; installs itself as the window system on first use.

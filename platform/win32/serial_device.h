@@ -4,8 +4,8 @@
 // away keeps its handle; later reads try to open it again, at most every
 // half second, with the settings it had. The reopen runs on a worker thread
 // of its own, since an open can block for seconds (a Bluetooth port, a
-// wedged USB adapter): a read only starts it and later takes the result. Closing a port puts back
-// the DCB and timeouts it had when it was opened.
+// wedged USB adapter): a read only starts it and later takes the result.
+// Closing a port puts back the DCB and timeouts it had when it was opened.
 #pragma once
 
 #include <chrono>
@@ -21,7 +21,7 @@ namespace platform::win32 {
 
 class SavedCommSettings;
 
-// Choices of the program that runs the ports, beyond what the comm seam asks.
+// What tests and benchmarks change in the backend.
 struct SerialDeviceOptions {
   // Runs just before each reopen of a device that went away (tests and
   // benchmarks stand in for an open that blocks, as a Bluetooth port's can).

@@ -28,7 +28,14 @@ void createEvents() {
 BOOL WINAPI onConsoleControl(DWORD type) {
   requestStop();
   if (type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) return TRUE;
-  if (servedEvent != nullptr) WaitForSingleObject(servedEvent, kServedWaitMs);
+  if (servedEvent != nullptr &&
+      WaitForSingleObject(servedEvent, kServedWaitMs) == WAIT_OBJECT_0) {
+    // The tool has finished and is ending the process itself. Returning now
+    // would have the system end it too, from this thread, while the main
+    // thread runs the exit (static destructors, the runtime's own clean-up):
+    // two exits at once. The main thread's exit ends this wait.
+    Sleep(INFINITE);
+  }
   return TRUE;
 }
 

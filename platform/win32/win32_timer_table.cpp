@@ -1,7 +1,11 @@
 // Window timers are the system's own, one per (window, id): setting an id
 // that runs replaces it, and they tick in every message loop.
-#include "platform/win32/win32_window.h"
+// clang-format off
 #include "platform/win32/win32_window_parts.h"
+#include <mmsystem.h>
+// clang-format on
+
+#include "platform/win32/win32_window.h"
 
 namespace platform::win32 {
 namespace {
@@ -10,6 +14,21 @@ constexpr UINT_PTR kScreenUpdateTimer = 0x4B56;
 }  // namespace
 
 bool isScreenUpdateTimer(UINT_PTR id) { return id == kScreenUpdateTimer; }
+
+namespace {
+bool fineStepHeld = false;
+}
+
+void holdFineTimerStep(bool fine) {
+  if (fine && !fineStepHeld) {
+    fineStepHeld = timeBeginPeriod(1) == TIMERR_NOERROR;
+  } else if (!fine && fineStepHeld) {
+    timeEndPeriod(1);
+    fineStepHeld = false;
+  }
+}
+
+bool fineTimerStepHeld() { return fineStepHeld; }
 
 bool setNativeTimer(NativeWindow window, std::uintptr_t id, unsigned periodMs) {
   return SetTimer(hwndOf(window), id, periodMs, nullptr) != 0;

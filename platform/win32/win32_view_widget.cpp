@@ -17,7 +17,8 @@ struct {
   int height = 0;
   bool shown = false;
 } systemCaret;
-unsigned blinkApplied = 0;
+// The user's blink time, kept while the view's own is set (0: it is not).
+unsigned blinkFound = 0;
 
 void dropSystemCaret() {
   if (systemCaret.window == nullptr) return;
@@ -48,6 +49,9 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       if (events != nullptr) events->wheel(numberOf(window), GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
     case WM_PAINT:
+      // The view draws its whole page and the page is then taken as shown:
+      // a paint clipped to a part would leave the rest showing an older one.
+      InvalidateRect(window, nullptr, FALSE);
       if (events != nullptr) events->paint(numberOf(window));
       // A handler that drew nothing must not leave the window asking again.
       ValidateRect(window, nullptr);
@@ -60,6 +64,7 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_KILLFOCUS:
       if (systemCaret.window == window) dropSystemCaret();
+      restoreCaretBlinkTime();
       return 0;
     case WM_LBUTTONDOWN:
       SetFocus(window);
@@ -112,15 +117,18 @@ void forgetCaretOf(HWND window) {
   }
   if (askedCaret.owner == numberOf(window)) {
     askedCaret = NativeCaret{.blinkTimeMs = askedCaret.blinkTimeMs};
+    restoreCaretBlinkTime();
   }
+}
+
+void restoreCaretBlinkTime() {
+  if (blinkFound == 0) return;
+  SetCaretBlinkTime(blinkFound);
+  blinkFound = 0;
 }
 
 void applyNativeCaret(const NativeCaret& caret) {
   askedCaret = caret;
-  if (caret.blinkTimeMs != blinkApplied) {
-    SetCaretBlinkTime(caret.blinkTimeMs);
-    blinkApplied = caret.blinkTimeMs;
-  }
   HWND owner = hwndOf(caret.owner);
   if (!caret.exists || owner == nullptr || GetFocus() != owner) {
     if (systemCaret.window != nullptr &&
@@ -129,6 +137,9 @@ void applyNativeCaret(const NativeCaret& caret) {
     }
     return;
   }
+  // The user's blink time is read before a caret is made, and the view's set
+  // after: making a caret may put the blink time back to a default.
+  if (blinkFound == 0) blinkFound = GetCaretBlinkTime();
   if (systemCaret.window != owner || systemCaret.width != caret.width ||
       systemCaret.height != caret.height) {
     dropSystemCaret();
@@ -138,6 +149,7 @@ void applyNativeCaret(const NativeCaret& caret) {
     systemCaret.height = caret.height;
     systemCaret.shown = false;  // a new caret is hidden
   }
+  if (GetCaretBlinkTime() != caret.blinkTimeMs) SetCaretBlinkTime(caret.blinkTimeMs);
   SetCaretPos(caret.x, caret.y);
   if (caret.visible && !systemCaret.shown) {
     systemCaret.shown = ShowCaret(owner) != FALSE;

@@ -37,6 +37,11 @@ void setNativeAccelerators(NativeWindow frame, const std::vector<NativeAccel>& t
 void acceptDroppedFiles(NativeWindow frame, bool accept);
 void setNativeWindowIcon(NativeWindow frame, const std::vector<NativeIcon>& images);
 
+// The system's finest timer step (1 ms), asked for while fine is set; the
+// default step (15.6 ms) would stretch a 10 ms timer to 15.6.
+void holdFineTimerStep(bool fine);
+bool fineTimerStepHeld();
+
 bool setNativeTimer(NativeWindow window, std::uintptr_t id, unsigned periodMs);
 bool killNativeTimer(NativeWindow window, std::uintptr_t id);
 
@@ -49,6 +54,10 @@ void cancelScreenUpdate(NativeWindow view);
 // caret exists only while its window has the keyboard focus; it is made
 // again when the focus comes back.
 void applyNativeCaret(const NativeCaret& caret);
+// The caret blink time is the whole system's: the view's own holds while the
+// view has the focus; the user's comes back when it loses it, when the view
+// goes and here (at the process's end).
+void restoreCaretBlinkTime();
 
 // The message loop with the frames' accelerators; returns the exit code.
 int runNativeMessageLoop();

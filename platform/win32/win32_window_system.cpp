@@ -371,6 +371,14 @@ bool Win32WindowSystem::killTimer(WindowHandle window, UINT_PTR id) {
   return entry != nullptr && entry->native != 0 && killNativeTimer(entry->native, id);
 }
 
+void Win32WindowSystem::setFineTimerStep(bool fine) { holdFineTimerStep(fine); }
+
+void Win32WindowSystem::exitProcess(int status) {
+  holdFineTimerStep(false);
+  restoreCaretBlinkTime();
+  DesktopWindowSystem::exitProcess(status);
+}
+
 void Win32WindowSystem::caretChanged(const CaretState& caret) {
   caret_ = caret;
   applyNativeCaret({nativeOf(caret.owner), caret.exists, caret.width, caret.height, caret.x,

@@ -48,6 +48,10 @@ class Win32WindowSystem final : public desktop::DesktopWindowSystem<Win32WindowP
   bool setTimer(WindowHandle window, UINT_PTR id, UINT periodMs) override;
   bool killTimer(WindowHandle window, UINT_PTR id) override;
   void caretChanged(const CaretState& caret) override;
+  void setFineTimerStep(bool fine) override;
+  // What the process took of the whole system goes back first: the timer
+  // step and the caret blink time.
+  [[noreturn]] void exitProcess(int status) override;
   int messageBox(const MessageBoxRequest& request) override;
   int runModalDialog(CDialog& dialog) override;
   void endModalDialog(CDialog& dialog, int result) override;

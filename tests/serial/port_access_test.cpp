@@ -161,6 +161,17 @@ TEST_F(PortAccessTest, OpenAllPortsOpensBothWithTheStoredSettingsAndConnects) {
   EXPECT_TRUE(boxes().empty());
 }
 
+// The poll timer keeps its period only while the ports are connected: the
+// finest timer step is asked for at Connect and given back at Disconnect.
+TEST_F(PortAccessTest, TheFineTimerStepIsHeldExactlyWhileConnected) {
+  CSetupDlg dlg;
+  EXPECT_FALSE(headless::system().fineTimerStep());
+  ASSERT_EQ(openAllPortsExitStatus(dlg), std::nullopt);
+  EXPECT_TRUE(headless::system().fineTimerStep());
+  dlg.closeAllPorts();
+  EXPECT_FALSE(headless::system().fineTimerStep());
+}
+
 TEST_F(PortAccessTest, WithPortBDisabledOnlyPortAIsOpened) {
   storeRaw("Disable", bytesOf("1"));
   CSetupDlg dlg;

@@ -158,6 +158,15 @@ Caret caret() {
           info.rcCaret.right - info.rcCaret.left, info.rcCaret.bottom - info.rcCaret.top};
 }
 
+unsigned caretBlinkTime() { return GetCaretBlinkTime(); }
+
+void setCaretBlinkTime(unsigned ms) { SetCaretBlinkTime(ms); }
+
+void invalidatePart(NativeWindow window, int left, int top, int right, int bottom) {
+  const RECT part{left, top, right, bottom};
+  InvalidateRect(hwndOf(window), &part, FALSE);
+}
+
 void setFocus(NativeWindow window) {
   HWND target = hwndOf(window);
   HWND top = GetAncestor(target, GA_ROOT);

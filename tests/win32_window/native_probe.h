@@ -55,6 +55,11 @@ struct Caret {
   int height = 0;
 };
 Caret caret();
+unsigned caretBlinkTime();
+void setCaretBlinkTime(unsigned ms);
+// Part of the window's client area is to be painted again, as when another
+// window uncovers it; the paint comes with the next messages.
+void invalidatePart(NativeWindow window, int left, int top, int right, int bottom);
 void setFocus(NativeWindow window);
 NativeWindow focus();
 // A plain top-level window to take the focus elsewhere; destroyWindow ends it.

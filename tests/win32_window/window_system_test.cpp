@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@
 #include "platform/win32/icon_file.h"
 #include "platform/win32/win32_common_dialogs.h"
 #include "platform/win32/win32_shell_registration.h"
+#include "platform/win32/win32_window.h"
 #include "platform/win32/win32_window_system.h"
 #include "res/dialog_templates.h"
 #include "res/resource.h"
@@ -257,6 +259,91 @@ TEST_F(Win32WindowSystemTest, TheCaretComesBackWithTheFocus) {
   EXPECT_EQ(after.height, 18);
   probe::destroyWindow(elsewhere);
   DestroyCaret();
+}
+
+// The blink time is the whole system's: the view's own holds while the view
+// has the focus, and the user's comes back when it leaves and when the view
+// goes.
+TEST_F(Win32WindowSystemTest, TheUsersCaretBlinkTimeComesBackWhenTheViewLosesTheFocus) {
+  probe::setCaretBlinkTime(530);  // the user's, whatever the prefix had
+  auto view = std::make_unique<TestWindow>();
+  view->ShowWindow();
+  probe::setFocus(view->native());
+  view->CreateSolidCaret(8, 18);
+  view->ShowCaret();
+  SetCaretBlinkTime(250);
+  EXPECT_EQ(probe::caretBlinkTime(), 250u);
+
+  const auto elsewhere = probe::makeWindow();
+  probe::setFocus(elsewhere);
+  EXPECT_EQ(probe::caretBlinkTime(), 530u) << "another window has the focus";
+  probe::setFocus(view->native());
+  EXPECT_EQ(probe::caretBlinkTime(), 250u) << "the view has it again";
+  view.reset();
+  EXPECT_EQ(probe::caretBlinkTime(), 530u) << "the view is gone";
+  probe::destroyWindow(elsewhere);
+  DestroyCaret();
+  SetCaretBlinkTime(500);
+}
+
+// A view that draws a whole page in its paint handler: two full blocks, at
+// cell (0, 0) and at cell (20, 3), in the colour of the moment.
+class PageWindow : public TestWindow {
+ public:
+  COLORREF colour = RGB(0, 0, 0);
+
+ protected:
+  void OnPaint() override {
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    dc.FillSolidRect(client, RGB(255, 255, 255));
+    dc.SelectObject(&font_);
+    dc.SetTextColor(colour);
+    dc.ExtTextOut(0, 0, "\xDB", 1);
+    dc.ExtTextOut(20 * 8, 3 * 18, "\xDB", 1);
+  }
+
+ private:
+  CFont font_ = [] {
+    CFont font;
+    font.CreateFont(18, 8, 0, 0, 400, 0, 0, 0, 186, 0, 1, 0, 49, "Terminal");
+    return font;
+  }();
+};
+
+// A paint of part of the window (another window uncovering it) shows the
+// page its handler draws everywhere, not only inside the part.
+TEST_F(Win32WindowSystemTest, APaintOfPartOfTheWindowShowsTheWholeNewPage) {
+  PageWindow view;
+  view.ShowWindow();
+  probe::pump(50);
+  ASSERT_EQ(probe::pixel(view.native(), 4, 9), RGB(0, 0, 0));
+  ASSERT_EQ(probe::pixel(view.native(), 20 * 8 + 4, 3 * 18 + 9), RGB(0, 0, 0));
+  view.colour = kPortBRed;
+  probe::invalidatePart(view.native(), 0, 0, 16, 18);
+  probe::pump(50);
+  EXPECT_EQ(probe::pixel(view.native(), 4, 9), kPortBRed);
+  EXPECT_EQ(probe::pixel(view.native(), 20 * 8 + 4, 3 * 18 + 9), kPortBRed)
+      << "a cell outside the part";
+  // The page now taken as shown is the red one: drawing it again writes
+  // nothing, so what is on the screen must already be right.
+  view.Invalidate();
+  probe::pump(50);
+  EXPECT_EQ(probe::pixel(view.native(), 20 * 8 + 4, 3 * 18 + 9), kPortBRed);
+}
+
+// The 10 ms poll timer keeps its pace only on the finest timer step, held
+// while the ports are connected and given back once, however often asked.
+TEST_F(Win32WindowSystemTest, TheFineTimerStepIsHeldWhileAskedFor) {
+  EXPECT_FALSE(platform::win32::fineTimerStepHeld());
+  SetFineTimerStep(true);
+  SetFineTimerStep(true);
+  EXPECT_TRUE(platform::win32::fineTimerStepHeld());
+  SetFineTimerStep(false);
+  EXPECT_FALSE(platform::win32::fineTimerStepHeld());
+  SetFineTimerStep(false);
+  EXPECT_FALSE(platform::win32::fineTimerStepHeld());
 }
 
 TEST_F(Win32WindowSystemTest, AnyPopupBringsConnectAndDisconnectUpToDate) {

@@ -255,6 +255,8 @@ LineErrorCounts ComPortClient::lineErrors() const {
   counts.framing = framingErrors_;
   counts.overrun = overruns_;
   counts.breaks = breaks_;
+  // A notice says which errors the server saw, not how many.
+  counts.atLeast = true;
   return counts;
 }
 

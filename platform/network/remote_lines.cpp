@@ -30,8 +30,9 @@ std::optional<std::uint64_t> sum(const std::optional<std::uint64_t>& a,
 }
 
 LineErrorCounts sum(const LineErrorCounts& a, const LineErrorCounts& b) {
-  return {sum(a.parity, b.parity), sum(a.framing, b.framing), sum(a.overrun, b.overrun),
-          sum(a.bufferOverrun, b.bufferOverrun), sum(a.breaks, b.breaks)};
+  return {sum(a.parity, b.parity),   sum(a.framing, b.framing),
+          sum(a.overrun, b.overrun), sum(a.bufferOverrun, b.bufferOverrun),
+          sum(a.breaks, b.breaks),   a.atLeast || b.atLeast};
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/win32/failure_reason.h"
 
+#include "platform/win32/system_error_text.h"
+
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -8,22 +10,6 @@
 
 namespace platform::win32 {
 namespace {
-
-// The system's own text for an error code, on one line.
-std::string systemText(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-  if (text != nullptr) LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
-                             result.back() == ' ' || result.back() == '.')) {
-    result.pop_back();
-  }
-  if (result.empty()) result = "System error";
-  return result + " (error " + std::to_string(error) + ").";
-}
 
 // What a user can do about an error met while opening or configuring a port.
 std::string_view hintFor(DWORD error) {
@@ -68,7 +54,7 @@ std::string describeDeviceFailure(const std::string& path, std::uint32_t error) 
   const std::string name = portName(path);
   std::string reason = name;
   if (name != path) reason.append(" (").append(path).append(")");
-  reason.append(": ").append(systemText(error));
+  reason.append(": ").append(systemErrorText(error)).append(".");
   const std::string_view hint = hintFor(error);
   if (!hint.empty()) reason.append(" ").append(hint);
   return reason;

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_shell_registration.h"
 
+#include "platform/win32/system_error_text.h"
+
 // <windows.h> comes before the headers that need it.
 // clang-format off
 #include <windows.h>
@@ -11,14 +13,7 @@
 namespace platform::win32 {
 namespace {
 
-std::string systemError(LONG code) {
-  char text[256] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-  std::string message = text;
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
-  return message.empty() ? "system error " + std::to_string(code) : message;
-}
+std::string systemError(LONG code) { return systemErrorText(static_cast<std::uint32_t>(code)); }
 
 // Sets the default value of HKCU\Software\Classes\<path>; empty on success.
 std::string setClassValue(const std::string& path, const std::string& value) {

@@ -1,5 +1,7 @@
 #include "platform/network/tcp_socket.h"
 
+#include "platform/win32/system_error_text.h"
+
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -29,18 +31,7 @@ void startWinsock() {
 }
 
 std::string systemError(int error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-  if (text != nullptr) LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
-                             result.back() == ' ' || result.back() == '.')) {
-    result.pop_back();
-  }
-  if (result.empty()) result = "System error";
-  return result + " (error " + std::to_string(error) + ")";
+  return win32::systemErrorText(static_cast<std::uint32_t>(error));
 }
 
 SOCKET native(SocketHandle socket) { return static_cast<SOCKET>(socket); }

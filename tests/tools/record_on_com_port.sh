@@ -11,56 +11,14 @@ record=$1
 shift
 runner=("$@")
 control=${KORVANE_LINE_CONTROL:?run through with_pty_line.sh}
-key='HKLM\SYSTEM\CurrentControlSet\Services\Korvane'
 count=6000
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-record-XXXXXX")
-cleanup() {
-  "${runner[@]}" reg delete "$key" /f >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-"${runner[@]}" reg delete "$key" /f >/dev/null 2>&1 || true
-"${runner[@]}" reg add "$key" /v Port1 /t REG_SZ /d COM10 /f >/dev/null
-
-cd "$work"
-# record <file> <options...>: starts the recorder; it creates the file once
-# its port is open. The recorder's shell process id is left in $recorder.
+. "$(dirname "$0")/recorder_on_com_port_steps.sh" korvane-record
 record() {
   local file=$1
   shift
-  "${runner[@]}" "$record" --port-b off --poll-ms 10 "$@" "$file" >summary.txt 2>errors.txt &
-  recorder=$!
-  for _ in $(seq 400); do
-    [[ -e $file ]] && return 0
-    kill -0 "$recorder" 2>/dev/null || break
-    sleep 0.05
-  done
-  echo "korvane-record made no file: $(cat errors.txt)" >&2
-  exit 1
+  start_recorder "$file" "$@" "$file"
 }
-send() {
-  echo "send $count 53 2" >"$control/writing-$1"
-  mv "$control/writing-$1" "$control/request-$1"
-  for _ in $(seq 200); do
-    [[ -e $control/done-$1 ]] && return 0
-    sleep 0.05
-  done
-  echo "the line helper did not send" >&2
-  exit 1
-}
-finished() {
-  local status=0
-  wait "$recorder" || status=$?
-  if [[ $status -ne 0 ]]; then
-    echo "korvane-record ended with $status: $(cat errors.txt)" >&2
-    exit 1
-  fi
-  grep -q " ended=$1" summary.txt || { echo "summary: $(cat summary.txt)" >&2; exit 1; }
-  cat summary.txt
-}
-
-# A timed capture into a new file.
 record timed.kvn --seconds 2
 send 1
 finished seconds

@@ -11,68 +11,34 @@ record=$1
 shift
 runner=("$@")
 control=${KORVANE_LINE_CONTROL:?run through with_pty_line.sh}
-key='HKLM\SYSTEM\CurrentControlSet\Services\Korvane'
 count=6000
 if ! command -v tshark >/dev/null; then
   echo "tshark is not installed here (scripts/install-deps.sh installs it)"
   exit 77
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvane-record-pcap-XXXXXX")
-cleanup() {
-  "${runner[@]}" reg delete "$key" /f >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-"${runner[@]}" reg delete "$key" /f >/dev/null 2>&1 || true
-"${runner[@]}" reg add "$key" /v Port1 /t REG_SZ /d COM10 /f >/dev/null
-
-cd "$work"
+. "$(dirname "$0")/recorder_on_com_port_steps.sh" korvane-record-pcap
 record() {
   local file=$1
   shift
-  "${runner[@]}" "$record" --port-b off --poll-ms 10 --pcap "$file" "$@" >summary.txt 2>errors.txt &
-  recorder=$!
-  for _ in $(seq 400); do
-    [[ -e $file ]] && return 0
-    kill -0 "$recorder" 2>/dev/null || break
-    sleep 0.05
-  done
-  echo "korvane-record made no file: $(cat errors.txt)" >&2
-  exit 1
+  start_recorder "$file" --pcap "$file" "$@"
 }
-send() {
-  echo "send $count 53 2" >"$control/writing-$1"
-  mv "$control/writing-$1" "$control/request-$1"
-  for _ in $(seq 200); do
-    [[ -e $control/done-$1 ]] && return 0
-    sleep 0.05
-  done
-  echo "the line helper did not send" >&2
-  exit 1
-}
-finished() {
-  local status=0
-  wait "$recorder" || status=$?
-  if [[ $status -ne 0 ]]; then
-    echo "korvane-record ended with $status: $(cat errors.txt)" >&2
-    exit 1
-  fi
-  grep -q " ended=$1" summary.txt || { echo "summary: $(cat summary.txt)" >&2; exit 1; }
+# The summary names what the pcap file alone cannot say.
+summary_names_the_run() {
   grep -q "^start=.* poll-ms=10 port-a=COM10," summary.txt ||
     { echo "summary: $(cat summary.txt)" >&2; exit 1; }
-  cat summary.txt
 }
-
 record timed.pcap --seconds 3
 send 1
 finished seconds
+summary_names_the_run
 
 record stopped.pcap
 send 2
 sleep 0.5
 pkill -INT -P "$recorder"
 finished signal
+summary_names_the_run
 
 for file in timed.pcap stopped.pcap; do
   tshark -n -r "$file" -T fields -E separator=, -e frame.time_epoch -e rtacser.eventtype \

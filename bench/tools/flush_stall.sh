@@ -15,24 +15,10 @@ slow_ms=${2:-300}
 build=${3:-build/release}
 baud=${4:-256000}
 
-work=$(mktemp -d)
-sim_pid=
-rec_pid=
-cleanup() {
-  [ -n "$rec_pid" ] && kill "$rec_pid" 2>/dev/null || true
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work KORVANE_REGISTRY=$work/registry.reg
-mkdir -p "$work/korvane/ports"
+. bench/tools/recorder_bench_steps.sh
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-"$build/tools/line_simulator/korvane-linesim" --lines COM3,COM4 --baud "$baud" --pattern counter \
-  --seconds "$seconds" --wait-for-open --quiet >"$work/sent" &
-sim_pid=$!
-sleep 0.3
+start_lines
 KORVANE_SLOW_DISK_MS=$slow_ms "$build/tools/record/korvane-record" --baud "$baud" \
   "$work/capture.kvn" >"$work/summary" &
 rec_pid=$!

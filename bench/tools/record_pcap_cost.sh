@@ -15,22 +15,9 @@ seconds=${1:-30}
 build=${2:-build/release}
 baud=${3:-256000}
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF -DKORVANE_QT=OFF \
-  -DKORVANE_BENCH=OFF >/dev/null
-cmake --build "$build" --target korvane-record korvane-dump korvane-linesim >/dev/null
 
-work=$(mktemp -d)
-sim_pid=
-rec_pid=
-cleanup() {
-  [ -n "$rec_pid" ] && kill "$rec_pid" 2>/dev/null || true
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work KORVANE_REGISTRY=$work/registry.reg
-mkdir -p "$work/korvane/ports"
+. bench/tools/recorder_bench_steps.sh
+build_recorder_tools
 ticks=$(getconf CLK_TCK)
 
 # run NAME [recorder options...]
@@ -39,10 +26,7 @@ run() {
   shift
   rm -f "$work"/capture.*
   echo "== $name (load before: $(cut -d' ' -f1-3 /proc/loadavg))"
-  "$build/tools/line_simulator/korvane-linesim" --lines COM3,COM4 --baud "$baud" \
-    --pattern counter --seconds "$seconds" --wait-for-open --quiet >"$work/sent" &
-  sim_pid=$!
-  sleep 0.3
+  start_lines
   "$build/tools/record/korvane-record" --baud "$baud" "$@" "$work/capture.kvn" >"$work/summary" &
   rec_pid=$!
   local start

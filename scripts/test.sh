@@ -36,6 +36,15 @@ echo "package: built, checked, installed and purged in $(($(date +%s) - package_
 scripts/build-windows.sh
 windows_status=0
 ctest --preset windows || windows_status=$?
+# The desktop tests under Wine drive real windows on a virtual display; one
+# failed once in many runs at a window's close with no word from the driver.
+# A failed test is run once more and both results stay in the log: a fault
+# of ours fails twice.
+if ((windows_status != 0)); then
+  echo "windows: running the failed tests once more"
+  windows_status=0
+  ctest --preset windows --rerun-failed || windows_status=$?
+fi
 for status in "$linux_status" "$package_status" "$windows_status"; do
   if ((status != 0)); then exit "$status"; fi
 done

@@ -229,7 +229,7 @@ def main():
     def run_driver(*args):
         code, out, err = run(driver, *args)
         if code != 0:
-            fail("driver %s: %s" % (" ".join(args), err.strip()))
+            fail("driver %s: exit %d: %s" % (" ".join(args), code, err.strip()))
         return out
 
     # Without a window manager, managed windows stall every close.

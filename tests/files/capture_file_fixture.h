@@ -22,6 +22,7 @@
 #include "platform/headless/memory_registry.h"
 #include "platform/registry/registry_backend.h"
 #include "res/resource.h"
+#include "tests/support/stored_setting.h"
 #include "tests/support/unique_folder.h"
 #include "view/korvane_view.h"
 
@@ -75,7 +76,6 @@ inline Bytes fullRecords(int count) {
 
 class CaptureFileTest : public ::testing::Test {
  protected:
-  static constexpr const char* kKeyPath = "SYSTEM\\CurrentControlSet\\Services\\Korvane";
   static constexpr UINT kPollTimeMs = 50;
 
   void SetUp() override {
@@ -96,13 +96,7 @@ class CaptureFileTest : public ::testing::Test {
   }
 
   void storeSetting(const std::string& name, const std::string& text) {
-    platform::RegistryKey key = platform::kNoRegistryKey;
-    ASSERT_EQ(registry.createKey(platform::RegistryRoot::LocalMachine, kKeyPath, &key),
-              platform::RegistryStatus::Ok);
-    Bytes data(text.begin(), text.end());
-    data.push_back(0);
-    registry.setStringValue(key, name, data.data(), static_cast<std::uint32_t>(data.size()));
-    registry.closeKey(key);
+    test_support::storeSetting(registry, name, text);
   }
 
   void start(std::vector<std::string> arguments = {}) {

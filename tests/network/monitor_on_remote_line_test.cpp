@@ -23,6 +23,7 @@
 #include "platform/registry/registry_backend.h"
 #include "res/resource.h"
 #include "tests/network/ser2net_server.h"
+#include "tests/support/stored_setting.h"
 #include "view/korvane_view.h"
 
 namespace {
@@ -75,14 +76,7 @@ class MonitorOnRemoteLineTest : public ::testing::Test {
   }
 
   void storeSetting(const std::string& name, const std::string& text) {
-    platform::RegistryKey key = platform::kNoRegistryKey;
-    ASSERT_EQ(hive->createKey(platform::RegistryRoot::LocalMachine,
-                              "SYSTEM\\CurrentControlSet\\Services\\Korvane", &key),
-              platform::RegistryStatus::Ok);
-    const std::string data = text + '\0';
-    hive->setStringValue(key, name, reinterpret_cast<const std::uint8_t*>(data.data()),
-                         static_cast<std::uint32_t>(data.size()));
-    hive->closeKey(key);
+    test_support::storeSetting(*hive, name, text);
   }
   void tick() {
     headless::system().fireTimer(view.m_hWnd, CKORVANEView::kPollTimerId);

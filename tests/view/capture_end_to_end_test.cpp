@@ -30,6 +30,7 @@
 #include "res/resource.h"
 #include "res/setup_dialog_ids.h"
 #include "setup/setup_dlg.h"
+#include "tests/support/stored_setting.h"
 #include "view/korvane_view.h"
 
 namespace {
@@ -101,15 +102,7 @@ class CaptureEndToEndTest : public ::testing::Test {
   }
 
   void storeSetting(const std::string& name, const std::string& text) {
-    platform::RegistryKey key = platform::kNoRegistryKey;
-    ASSERT_EQ(hive->createKey(platform::RegistryRoot::LocalMachine,
-                              "SYSTEM\\CurrentControlSet\\Services\\Korvane", &key),
-              platform::RegistryStatus::Ok);
-    const std::string data = text + '\0';
-    EXPECT_EQ(hive->setStringValue(key, name, reinterpret_cast<const std::uint8_t*>(data.data()),
-                                   static_cast<std::uint32_t>(data.size())),
-              platform::RegistryStatus::Ok);
-    hive->closeKey(key);
+    test_support::storeSetting(*hive, name, text);
   }
   void tick() { headless::system().fireTimer(view.m_hWnd, CKORVANEView::kPollTimerId); }
 
